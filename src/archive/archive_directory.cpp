@@ -1,0 +1,99 @@
+#include "archive_directory.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace orvex {
+namespace {
+
+// Used when the stream cannot tell its length: enough for ordinary archives,
+// and the table still grows past it when the terminator comes later.
+constexpr std::size_t kFallbackReservation = 4096;
+
+std::int32_t decodeInt32(const unsigned char* bytes) {
+  const std::uint32_t value = std::uint32_t{bytes[0]} | (std::uint32_t{bytes[1]} << 8) |
+                              (std::uint32_t{bytes[2]} << 16) | (std::uint32_t{bytes[3]} << 24);
+  return static_cast<std::int32_t>(value);
+}
+
+bool readExactly(std::istream& archive, unsigned char* destination, std::size_t size) {
+  archive.read(reinterpret_cast<char*>(destination), static_cast<std::streamsize>(size));
+  return archive.gcount() == static_cast<std::streamsize>(size);
+}
+
+// How many records the rest of the stream could hold at most, or SIZE_MAX when
+// the stream cannot be measured (a pipe, say).
+std::size_t recordsThatFit(std::istream& archive) {
+  const std::istream::pos_type here = archive.tellg();
+  if (here == std::istream::pos_type(-1)) {
+    archive.clear();
+    return SIZE_MAX;
+  }
+  archive.seekg(0, std::ios::end);
+  const std::istream::pos_type end = archive.tellg();
+  archive.clear();
+  archive.seekg(here);
+  if (end == std::istream::pos_type(-1) || end < here) {
+    return SIZE_MAX;
+  }
+  return static_cast<std::size_t>((end - here) / static_cast<std::streamoff>(kRecordSize));
+}
+
+std::size_t firstReservation(std::int32_t recordCount, std::size_t fitting) {
+  if (recordCount <= 0) {
+    return 1;  // the terminator record always follows
+  }
+  const std::size_t cap =
+      fitting == SIZE_MAX ? kFallbackReservation : std::max<std::size_t>(fitting, 1);
+  return std::min(static_cast<std::size_t>(recordCount), cap);
+}
+
+}  // namespace
+
+DirectoryReadResult readDirectory(std::istream& archive) {
+  DirectoryReadResult result;
+  unsigned char countBytes[kCountFieldSize];
+  if (!readExactly(archive, countBytes, sizeof countBytes)) {
+    return result;
+  }
+  const std::int32_t recordCount = decodeInt32(countBytes);
+  std::vector<DirectoryRecord>& records = result.directory.records;
+  records.reserve(firstReservation(recordCount, recordsThatFit(archive)));
+
+  unsigned char recordBytes[kRecordSize];
+  while (readExactly(archive, recordBytes, sizeof recordBytes)) {
+    DirectoryRecord record;
+    record.offset = decodeInt32(recordBytes);
+    std::memcpy(record.name, recordBytes + kOffsetFieldSize, kNameFieldSize);
+    records.push_back(record);
+    if (record.name[0] == '\0') {
+      result.status = DirectoryReadStatus::complete;
+      return result;
+    }
+  }
+  return result;
+}
+
+std::size_t nameLength(const DirectoryRecord& record) {
+  return static_cast<std::size_t>(std::find(record.name, record.name + kNameFieldSize, '\0') -
+                                  record.name);
+}
+
+std::size_t entryCount(const ArchiveDirectory& directory) {
+  return directory.records.empty() ? 0 : directory.records.size() - 1;
+}
+
+std::int64_t entrySize(const ArchiveDirectory& directory, std::size_t index) {
+  return std::int64_t{directory.records[index + 1].offset} -
+         std::int64_t{directory.records[index].offset};
+}
+
+bool entryLiesInArchive(const ArchiveDirectory& directory, std::size_t index,
+                        std::int64_t archiveSize) {
+  const std::int64_t offset = directory.records[index].offset;
+  const std::int64_t size = entrySize(directory, index);
+  return offset >= 0 && size >= 0 && offset + size <= archiveSize;
+}
+
+}  // namespace orvex

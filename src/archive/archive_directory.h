@@ -1,0 +1,74 @@
+// The DAT archive layout and the reading of its directory.
+//
+// A DAT archive opens with a 32-bit little-endian record count, followed by
+// 17-byte directory records (a 32-bit little-endian offset and a 13-byte name
+// field). The directory ends at the first record whose name is empty; that
+// terminator record carries the end of the last entry. An entry's bytes run
+// from its record's offset up to the next record's offset.
+#ifndef ORVEX_ARCHIVE_ARCHIVE_DIRECTORY_H
+#define ORVEX_ARCHIVE_ARCHIVE_DIRECTORY_H
+
+#include <cstddef>
+#include <cstdint>
+#include <istream>
+#include <vector>
+
+namespace orvex {
+
+inline constexpr std::size_t kCountFieldSize = 4;
+inline constexpr std::size_t kOffsetFieldSize = 4;
+inline constexpr std::size_t kNameFieldSize = 13;
+inline constexpr std::size_t kRecordSize = kOffsetFieldSize + kNameFieldSize;
+
+struct DirectoryRecord {
+  std::int32_t offset = 0;
+  // The 13 bytes of the name field plus one NUL of our own, so that a field
+  // without a NUL still reads as a 13-character string and nothing is ever
+  // read past it. The extraction run rewrites characters here in place.
+  char name[kNameFieldSize + 1] = {};
+};
+
+// Number of characters in the record's name, before its NUL.
+std::size_t nameLength(const DirectoryRecord& record);
+
+struct ArchiveDirectory {
+  // The records in file order. When the directory was read in full, the last
+  // one is the terminator record.
+  std::vector<DirectoryRecord> records;
+};
+
+enum class DirectoryReadStatus {
+  complete,   // the count and every record up to the terminator were read
+  truncated,  // the archive ended before the count or before a terminator
+};
+
+struct DirectoryReadResult {
+  ArchiveDirectory directory;
+  DirectoryReadStatus status = DirectoryReadStatus::truncated;
+};
+
+// Reads the count and the records from `archive`, which stands at the
+// archive's first byte, up to and including the terminator record. The count
+// is only a hint for the first reservation, which never exceeds what the
+// archive's remaining length can hold. Afterwards the stream stands right
+// behind the last record read. Prints nothing.
+DirectoryReadResult readDirectory(std::istream& archive);
+
+// Number of entries the directory describes: its records less the terminator.
+std::size_t entryCount(const ArchiveDirectory& directory);
+
+// Size of the entry of record `index` (which stands before the terminator):
+// the next record's offset minus this record's. Computed in 64 bits so that
+// hostile offsets cannot overflow; negative when the offsets decrease.
+std::int64_t entrySize(const ArchiveDirectory& directory, std::size_t index);
+
+// Whether the entry of record `index` can be read in full from an archive of
+// `archiveSize` bytes: its offset is not negative, its size is not negative,
+// and it ends at or before the archive's end (an empty entry counts by its
+// offset).
+bool entryLiesInArchive(const ArchiveDirectory& directory, std::size_t index,
+                        std::int64_t archiveSize);
+
+}  // namespace orvex
+
+#endif  // ORVEX_ARCHIVE_ARCHIVE_DIRECTORY_H

@@ -1,0 +1,275 @@
+// The built tool on whole archives: messages, exit status and files written.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "support/archive_builder.h"
+#include "support/orvex_run.h"
+
+namespace orvex::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RunCase {
+  const char* title;
+  std::string archive;
+  std::string output;
+  int status;
+  Files files;  // everything in the current directory afterwards
+};
+
+// Names the case in test output instead of dumping its bytes.
+void PrintTo(const RunCase& c, std::ostream* out) {
+  *out << c.title;
+}
+
+class Extracts : public OrvexRun, public ::testing::WithParamInterface<RunCase> {};
+
+TEST_P(Extracts, PrintsWritesAndExitsAsExpected) {
+  const RunCase& c = GetParam();
+  const ProcessResult result = extract(c.archive);
+  EXPECT_EQ(result.output, c.output);
+  EXPECT_EQ(result.exitCode, c.status);
+  EXPECT_EQ(workFiles(), c.files);
+}
+
+std::string titleOf(const ::testing::TestParamInfo<RunCase>& param) {
+  return param.param.title;
+}
+
+// An archive whose records point wherever the test says, followed by `data`
+// from byte 4 + 17 * records on.
+std::string rawArchive(const std::vector<std::pair<std::int32_t, std::string>>& records,
+                       const std::string& data) {
+  std::string bytes = int32Bytes(static_cast<std::int32_t>(records.size()));
+  for (const auto& [offset, name] : records) {
+    bytes += recordBytes(offset, name);
+  }
+  return bytes + data;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Normal, Extracts,
+    ::testing::Values(
+        RunCase{"NoEntries", buildArchive({}), "", 0, {}},
+        RunCase{"OneSound",
+                buildArchive({{"SONG.WAV", "RIFF\0\1\2\xff"}}),
+                "SONG.wav done.\n",
+                0,
+                {{"SONG.wav", "RIFF\0\1\2\xff"}}},
+        RunCase{"OtherTypesPassedOver",
+                buildArchive({{"README.TXT", "text"}, {"A.JPEG", "j"}, {"AB", "x"}, {"WAV", "y"}}),
+                "",
+                0,
+                {}},
+        RunCase{"EndingsInAnyCaseInFileOrder",
+                buildArchive({{"Title.WAV", "w"},
+                              {"X.Mp3", "m"},
+                              {"MAP.BIN", "skip"},
+                              {"PIC.JPG", "j"},
+                              {".MP3", "only ending"},
+                              {"\xC9t\xE9.JpG", "latin"}}),
+                "Title.wav done.\nX.mp3 done.\nPIC.jpg done.\n.mp3 done.\n\xC9t\xE9.jpg done.\n",
+                0,
+                {{"Title.wav", "w"},
+                 {"X.mp3", "m"},
+                 {"PIC.jpg", "j"},
+                 {".mp3", "only ending"},
+                 {"\xC9t\xE9.jpg", "latin"}}},
+        RunCase{"HighBytesInTheEndingNeverMatch",
+                buildArchive({{"X.WA\xC1", "a"}, {"X.W\xC1V", "b"}}),
+                "",
+                0,
+                {}},
+        RunCase{"EmptyEntry",
+                buildArchive({{"EMPTY.WAV", ""}, {"NEXT.MP3", "n"}}),
+                "EMPTY.wav done.\nNEXT.mp3 done.\n",
+                0,
+                {{"EMPTY.wav", ""}, {"NEXT.mp3", "n"}}},
+        RunCase{"DuplicatesBothWrittenLaterBytesRemain",
+                buildArchive({{"DUP.WAV", "first"}, {"dup.wav", "second"}}),
+                "DUP.wav done.\ndup.wav done.\n",
+                0,
+                {{"DUP.wav", "first"}, {"dup.wav", "second"}}},
+        RunCase{"SameLoweredNameTwice",
+                buildArchive({{"DUP.WAV", "first"}, {"DUP.wav", "second!"}}),
+                "DUP.wav done.\nDUP.wav done.\n",
+                0,
+                {{"DUP.wav", "second!"}}},
+        RunCase{"FullNameFields",
+                buildArchive({{"ABCDEFGH.WAV", "12"}, {"ABCDEFGHI.MP3", "13"}}),
+                "ABCDEFGH.wav done.\nABCDEFGHI.mp3 done.\n",
+                0,
+                {{"ABCDEFGH.wav", "12"}, {"ABCDEFGHI.mp3", "13"}}},
+        RunCase{"CountIsOnlyAHint",
+                buildArchive({{"A.WAV", "a"}, {"B.WAV", "b"}, {"C.WAV", "c"}}, 1),
+                "A.wav done.\nB.wav done.\nC.wav done.\n",
+                0,
+                {{"A.wav", "a"}, {"B.wav", "b"}, {"C.wav", "c"}}},
+        RunCase{
+            "ZeroCount", buildArchive({{"A.WAV", "a"}}, 0), "A.wav done.\n", 0, {{"A.wav", "a"}}},
+        RunCase{"NegativeCount",
+                buildArchive({{"A.WAV", "a"}}, -1),
+                "A.wav done.\n",
+                0,
+                {{"A.wav", "a"}}},
+        RunCase{"HugeCount",
+                buildArchive({{"A.WAV", "a"}}, 0x7fffffff),
+                "A.wav done.\n",
+                0,
+                {{"A.wav", "a"}}},
+        RunCase{"GapsAndRecordsAfterTheTerminatorIgnored",
+                rawArchive({{67, "A.WAV"}, {70, ""}, {0, "HIDDEN.WAV"}}, "....gap.....abcTAIL"),
+                "A.wav done.\n",
+                0,
+                {{"A.wav", "abc"}}},
+        RunCase{"EntriesMayShareBytes",
+                rawArchive({{55, "A.WAV"}, {55, "B.WAV"}, {58, ""}}, "xyz"),
+                "A.wav done.\nB.wav done.\n",
+                0,
+                {{"A.wav", ""}, {"B.wav", "xyz"}}}),
+    titleOf);
+
+INSTANTIATE_TEST_SUITE_P(
+    Broken, Extracts,
+    ::testing::Values(
+        RunCase{"Empty", "", "Archive is broken.\n", 1, {}},
+        RunCase{"EndsInsideCount", "\x01\x00", "Archive is broken.\n", 1, {}},
+        RunCase{"EndsBeforeFirstRecord", int32Bytes(1), "Archive is broken.\n", 1, {}},
+        RunCase{"EndsInsideDirectory",
+                buildArchive({{"A.WAV", "a"}}).substr(0, 4 + 10),
+                "Archive is broken.\n",
+                1,
+                {}},
+        RunCase{"EndsInsideTerminator",
+                buildArchive({{"A.WAV", "a"}}).substr(0, 4 + 17 + 16),
+                "Archive is broken.\n",
+                1,
+                {}},
+        RunCase{"EntryEndsPastTheArchive",
+                buildArchive({{"A.WAV", "abcd"}, {"B.WAV", "ok"}}).substr(0, 4 + 17 * 3 + 5),
+                "A.wav done.\nFile cannot read. : B.wav\n",
+                1,
+                {{"A.wav", "abcd"}}},
+        RunCase{"EmptyEntryPastTheArchive",
+                rawArchive({{39, "A.WAV"}, {39, ""}}, ""),
+                "File cannot read. : A.wav\n",
+                1,
+                {}},
+        RunCase{"EmptyEntryAtTheArchiveEnd",
+                rawArchive({{38, "A.WAV"}, {38, ""}}, ""),
+                "A.wav done.\n",
+                0,
+                {{"A.wav", ""}}},
+        RunCase{"DecreasingOffsets",
+                rawArchive({{57, "A.WAV"}, {55, "B.WAV"}, {59, ""}}, "abcdef"),
+                "File cannot read. : A.wav\nB.wav done.\n",
+                1,
+                {{"B.wav", "abcd"}}},
+        RunCase{"NegativeOffset",
+                rawArchive({{-4, "A.WAV"}, {55, "B.WAV"}, {57, ""}}, "abcd"),
+                "File cannot read. : A.wav\nB.wav done.\n",
+                1,
+                {{"B.wav", "ab"}}},
+        RunCase{"OffsetsFarApart",
+                rawArchive({{-2147483647 - 1, "A.WAV"}, {2147483647, ""}}, "x"),
+                "File cannot read. : A.wav\n",
+                1,
+                {}}),
+    titleOf);
+
+INSTANTIATE_TEST_SUITE_P(
+    UnsafeNames, Extracts,
+    ::testing::Values(RunCase{"ParentDirectory",
+                              buildArchive({{"../UP.WAV", "u"}, {"OK.WAV", "ok"}}),
+                              "File cannot open. : ../UP.wav\nOK.wav done.\n",
+                              1,
+                              {{"OK.wav", "ok"}}},
+                      RunCase{"ParentInsideThePath",
+                              buildArchive({{"a/../../X.MP3", "x"}}),
+                              "File cannot open. : a/../../X.mp3\n",
+                              1,
+                              {}},
+                      RunCase{"Absolute",
+                              buildArchive({{"/tmp/OX.WAV", "x"}}),
+                              "File cannot open. : /tmp/OX.wav\n",
+                              1,
+                              {}},
+                      RunCase{"MissingSubdirectory",
+                              buildArchive({{"SFX/A.WAV", "a"}, {"B.WAV", "b"}}),
+                              "File cannot open. : SFX/A.wav\nB.wav done.\n",
+                              1,
+                              {{"B.wav", "b"}}},
+                      RunCase{
+                          "BackslashIsAnOrdinaryCharacterHere",
+                          buildArchive({{"..\\B.WAV", "b"}, {"C:X.WAV", "c"}, {"con.wav", "d"}}),
+                          "..\\B.wav done.\nC:X.wav done.\ncon.wav done.\n",
+                          0,
+                          {{"..\\B.wav", "b"}, {"C:X.wav", "c"}, {"con.wav", "d"}}}),
+    titleOf);
+
+TEST_F(OrvexRun, UnsafeNamesTouchNothingOutsideTheCurrentDirectory) {
+  ASSERT_FALSE(fs::exists("/tmp/OX.wav"));
+  extract(buildArchive({{"../UP.WAV", "u"}, {"/tmp/OX.WAV", "x"}, {"w/../../V.MP3", "v"}}));
+  EXPECT_FALSE(fs::exists("/tmp/OX.wav"));
+  EXPECT_EQ(
+      listTree(root()),
+      (Files{{"input", "<dir>"}, {"input/test.dat", readFile(archivePath())}, {"work", "<dir>"}}));
+}
+
+TEST_F(OrvexRun, WritesIntoAnExistingSubdirectory) {
+  fs::create_directory(work() / "SFX");
+  const ProcessResult result = extract(buildArchive({{"SFX/A.WAV", "a"}}));
+  EXPECT_EQ(result.output, "SFX/A.wav done.\n");
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(workFiles(), (Files{{"SFX", "<dir>"}, {"SFX/A.wav", "a"}}));
+}
+
+TEST_F(OrvexRun, OverwritesExistingFilesButNotForUnreadableEntries) {
+  writeFile(work() / "OLD.wav", "previous contents, longer than the entry");
+  writeFile(work() / "KEEP.wav", "kept");
+  const std::string archive = rawArchive({{55, "OLD.WAV"}, {57, "KEEP.WAV"}, {99, ""}}, "newer");
+  const ProcessResult result = extract(archive);
+  EXPECT_EQ(result.output, "OLD.wav done.\nFile cannot read. : KEEP.wav\n");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(workFiles(), (Files{{"OLD.wav", "ne"}, {"KEEP.wav", "kept"}}));
+}
+
+TEST_F(OrvexRun, WrongInvocationPrintsUsageOnly) {
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{}, {"a.dat", "b.dat"}, {"a", "b", "c"}}) {
+    const ProcessResult result = runWithArguments(arguments);
+    EXPECT_EQ(result.output, "orvex **.DAT");
+    EXPECT_EQ(result.exitCode, kUsageStatus);
+  }
+  EXPECT_EQ(workFiles(), Files{});
+}
+
+TEST_F(OrvexRun, ArchiveThatCannotBeOpened) {
+  const std::string longMissing = "missing-" + std::string(300, 'x') + ".dat";
+  for (const std::string& path : {std::string("nothing-here.dat"), longMissing, work().string()}) {
+    const ProcessResult result = runWithArguments({path});
+    EXPECT_EQ(result.output, "File Not Found.\n") << path;
+    EXPECT_EQ(result.exitCode, 1) << path;
+  }
+  EXPECT_EQ(workFiles(), Files{});
+}
+
+TEST_F(OrvexRun, AcceptsLongArchivePaths) {
+  fs::path deep = work();
+  for (int level = 0; level < 6; ++level) {
+    deep /= std::string(60, static_cast<char>('a' + level));
+  }
+  fs::create_directories(deep);
+  const fs::path archive = deep / "sounds.archive";
+  writeFile(archive, buildArchive({{"LONG.WAV", "long"}}));
+  const ProcessResult result = runWithArguments({archive.string()});
+  EXPECT_GT(archive.string().size(), 255u);
+  EXPECT_EQ(result.output, "LONG.wav done.\n");
+  EXPECT_EQ(readFile(work() / "LONG.wav"), "long");
+}
+
+}  // namespace
+}  // namespace orvex::testing

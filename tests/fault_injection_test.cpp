@@ -1,0 +1,73 @@
+// Runs in which the file system or the memory fails the tool.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "support/archive_builder.h"
+#include "support/orvex_run.h"
+
+namespace orvex::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST_F(OrvexRun, NeverWritesOverTheArchiveItself) {
+  const std::string archive =
+      buildArchive({{"LINK.WAV", "l"}, {"SYM.MP3", "s"}, {"AFTER.JPG", "a"}});
+  writeFile(archivePath(), archive);
+  fs::create_hard_link(archivePath(), work() / "LINK.wav");
+  fs::create_symlink(archivePath(), work() / "SYM.mp3");
+  const ProcessResult result = extract(archive);
+  EXPECT_EQ(result.output,
+            "File cannot open. : LINK.wav\nFile cannot open. : SYM.mp3\nAFTER.jpg done.\n");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(workFiles().at("AFTER.jpg"), "a");
+}
+
+TEST_F(OrvexRun, NeverWritesOverTheArchiveInTheCurrentDirectory) {
+  const std::string archive = buildArchive({{"SELF.WAV", "self"}});
+  writeFile(work() / "SELF.wav", archive);
+  const ProcessResult result = runWithArguments({"SELF.wav"});
+  EXPECT_EQ(result.output, "File cannot open. : SELF.wav\n");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(readFile(work() / "SELF.wav"), archive);
+}
+
+TEST_F(OrvexRun, FullDiskIsAWriteFailureAndTheRunGoesOn) {
+  fs::create_symlink("/dev/full", work() / "BIG.wav");
+  fs::create_symlink("/dev/full", work() / "SMALL.wav");
+  const ProcessResult result = extract(
+      buildArchive({{"BIG.WAV", std::string(300000, 'b')}, {"SMALL.WAV", "s"}, {"OK.WAV", "ok"}}));
+  EXPECT_EQ(result.output,
+            "File cannot write. : BIG.wav\nFile cannot write. : SMALL.wav\nOK.wav done.\n");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(workFiles().at("OK.wav"), "ok");
+}
+
+TEST_F(OrvexRun, OutputNameThatIsADirectoryCannotBeOpened) {
+  fs::create_directory(work() / "DIR.wav");
+  const ProcessResult result = extract(buildArchive({{"DIR.WAV", "d"}, {"OK.WAV", "ok"}}));
+  EXPECT_EQ(result.output, "File cannot open. : DIR.wav\nOK.wav done.\n");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(workFiles(), (Files{{"DIR.wav", "<dir>"}, {"OK.wav", "ok"}}));
+}
+
+TEST_F(OrvexRun, EntryLargerThanTheAddressSpaceIsStillWrittenInFull) {
+  constexpr std::size_t kEntrySize = std::size_t{96} << 20;
+  constexpr std::uint64_t kAddressSpace = std::uint64_t{64} << 20;
+  std::string entry(kEntrySize, '\0');
+  for (std::size_t i = 0; i < entry.size(); i += 4093) {
+    entry[i] = static_cast<char>(i / 4093);
+  }
+  RunOptions options;
+  options.addressSpaceLimit = kAddressSpace;
+  const ProcessResult result =
+      extract(buildArchive({{"HUGE.WAV", entry}, {"TINY.MP3", "t"}}), options);
+  EXPECT_EQ(result.output, "HUGE.wav done.\nTINY.mp3 done.\n");
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_TRUE(readFile(work() / "HUGE.wav") == entry) << "the large entry's bytes differ";
+}
+
+}  // namespace
+}  // namespace orvex::testing

@@ -1,0 +1,28 @@
+#include "orvex_run.h"
+
+namespace orvex::testing {
+
+OrvexRun::OrvexRun() {
+  std::filesystem::create_directory(scratch_.path() / "input");
+  std::filesystem::create_directory(work());
+}
+
+ProcessResult OrvexRun::extract(const std::string& archive, const RunOptions& extraOptions) {
+  writeFile(archivePath(), archive);
+  RunOptions options = extraOptions;
+  options.workingDirectory = work();
+  ProcessResult result = runProcess(ORVEX_EXECUTABLE, {archivePath().string()}, options);
+  EXPECT_EQ(result.signal, 0);
+  EXPECT_EQ(result.errors, "");
+  EXPECT_EQ(readFile(archivePath()), archive) << "the archive was changed";
+  return result;
+}
+
+ProcessResult OrvexRun::runWithArguments(const std::vector<std::string>& arguments) {
+  ProcessResult result = runProcess(ORVEX_EXECUTABLE, arguments, {work(), {}});
+  EXPECT_EQ(result.signal, 0);
+  EXPECT_EQ(result.errors, "");
+  return result;
+}
+
+}  // namespace orvex::testing

@@ -1,0 +1,44 @@
+// Runs the built orvex on an archive, inside a fresh directory of its own.
+#ifndef ORVEX_TESTS_SUPPORT_ORVEX_RUN_H
+#define ORVEX_TESTS_SUPPORT_ORVEX_RUN_H
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "support/run_process.h"
+#include "support/scratch_directory.h"
+
+namespace orvex::testing {
+
+using Files = std::map<std::string, std::string>;
+
+inline constexpr int kUsageStatus = 255;  // -1 as a POSIX exit status
+
+// The scratch directory holds input/ with the archive and work/, the current
+// directory of the run.
+class OrvexRun : public ::testing::Test {
+ protected:
+  OrvexRun();
+
+  // Writes `archive` to input/test.dat, runs orvex on it in work/ and checks
+  // what must hold after every run: no signal, nothing on standard error and
+  // the archive unchanged.
+  ProcessResult extract(const std::string& archive, const RunOptions& extraOptions = {});
+  ProcessResult runWithArguments(const std::vector<std::string>& arguments);
+
+  const std::filesystem::path& root() const { return scratch_.path(); }
+  std::filesystem::path work() const { return scratch_.path() / "work"; }
+  std::filesystem::path archivePath() const { return scratch_.path() / "input" / "test.dat"; }
+  Files workFiles() const { return listTree(work()); }
+
+ private:
+  ScratchDirectory scratch_;
+};
+
+}  // namespace orvex::testing
+
+#endif  // ORVEX_TESTS_SUPPORT_ORVEX_RUN_H

@@ -1,0 +1,34 @@
+// A fresh directory per test, removed with everything in it afterwards, and
+// helpers to read and write the files in it.
+#ifndef ORVEX_TESTS_SUPPORT_SCRATCH_DIRECTORY_H
+#define ORVEX_TESTS_SUPPORT_SCRATCH_DIRECTORY_H
+
+#include <filesystem>
+#include <map>
+#include <string>
+
+namespace orvex::testing {
+
+class ScratchDirectory {
+ public:
+  ScratchDirectory();
+  ~ScratchDirectory();
+  ScratchDirectory(const ScratchDirectory&) = delete;
+  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+void writeFile(const std::filesystem::path& path, const std::string& bytes);
+std::string readFile(const std::filesystem::path& path);
+
+// Every entry below `root`, by path relative to it: a regular file maps to
+// its bytes, a directory to "<dir>", a symbolic link to "<link to TARGET>".
+std::map<std::string, std::string> listTree(const std::filesystem::path& root);
+
+}  // namespace orvex::testing
+
+#endif  // ORVEX_TESTS_SUPPORT_SCRATCH_DIRECTORY_H
