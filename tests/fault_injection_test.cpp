@@ -69,5 +69,21 @@ TEST_F(OrvexRun, EntryLargerThanTheAddressSpaceIsStillWrittenInFull) {
   EXPECT_TRUE(readFile(work() / "HUGE.wav") == entry) << "the large entry's bytes differ";
 }
 
+TEST_F(OrvexRun, DirectoryLargerThanMemoryIsReported) {
+  constexpr std::int32_t kRecords = 2'000'000;
+  std::string archive = int32Bytes(kRecords + 1);
+  archive.reserve(4 + 17 * (kRecords + 1));
+  for (std::int32_t i = 0; i < kRecords; ++i) {
+    archive += recordBytes(0, "A.WAV");
+  }
+  archive += recordBytes(0, "");
+  RunOptions options;
+  options.addressSpaceLimit = std::uint64_t{24} << 20;
+  const ProcessResult result = extract(archive, options);
+  EXPECT_EQ(result.output, "Not enough memory.\n");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(workFiles(), Files{});
+}
+
 }  // namespace
 }  // namespace orvex::testing

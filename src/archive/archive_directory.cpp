@@ -7,9 +7,10 @@
 namespace orvex {
 namespace {
 
-// Used when the stream cannot tell its length: enough for ordinary archives,
-// and the table still grows past it when the terminator comes later.
-constexpr std::size_t kFallbackReservation = 4096;
+// The first reservation never exceeds this many records, whatever the count
+// says: a lying count in a large archive must not claim memory up front. The
+// table grows past it when the directory really is longer.
+constexpr std::size_t kMaxFirstReservation = 65536;
 
 std::int32_t decodeInt32(const unsigned char* bytes) {
   const std::uint32_t value = std::uint32_t{bytes[0]} | (std::uint32_t{bytes[1]} << 8) |
@@ -44,9 +45,8 @@ std::size_t firstReservation(std::int32_t recordCount, std::size_t fitting) {
   if (recordCount <= 0) {
     return 1;  // the terminator record always follows
   }
-  const std::size_t cap =
-      fitting == SIZE_MAX ? kFallbackReservation : std::max<std::size_t>(fitting, 1);
-  return std::min(static_cast<std::size_t>(recordCount), cap);
+  return std::max<std::size_t>(
+      1, std::min({static_cast<std::size_t>(recordCount), fitting, kMaxFirstReservation}));
 }
 
 }  // namespace
