@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# Times orvex against GNU tar, bsdtar and a plain copy of the same bytes.
+#
+#   bench/run.sh [W1 W2 W3 W4 W5]
+#
+# Builds a Release orvex, generates each workload once (archive, the files it
+# must produce, an uncompressed tar of exactly those files, and their bytes
+# in one file for the copy), checks that orvex and tar produce the same files,
+# then times every tool with hyperfine on a warm page cache, each run
+# extracting into a fresh empty folder. Prints a table of medians, ratios and
+# peak memory. ORVEX_BENCH_RUNS sets the runs per command (default 10),
+# ORVEX_BENCH_DIR the scratch folder (default build/bench-data, removed at
+# the end unless ORVEX_BENCH_KEEP=1).
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+data=${ORVEX_BENCH_DIR:-$root/build/bench-data}
+runs=${ORVEX_BENCH_RUNS:-10}
+workloads=("$@")
+[ ${#workloads[@]} -gt 0 ] || workloads=(W1 W2 W3 W4 W5)
+
+for tool in hyperfine bsdtar /usr/bin/time python3; do
+  command -v "$tool" >/dev/null || {
+    echo "missing $tool: apt-get install -y hyperfine libarchive-tools time python3"
+    exit 1
+  }
+done
+
+cmake --preset bench >/dev/null || exit 1
+cmake --build --preset bench | tail -1
+orvex=$root/build/bench/src/orvex
+generate=$root/build/bench/bench/orvex_make_workload
+
+prepare_workload() {
+  local name=$1 dir=$2
+  [ -f "$dir/payload.tar" ] && return
+  rm -rf "$dir"
+  "$generate" "$name" "$dir"
+  (cd "$dir/expected" && ls -1 | LC_ALL=C sort >../names && tar -cf ../payload.tar -T ../names &&
+    xargs cat <../names >../payload.bin)
+}
+
+check_equal_output() {
+  local dir=$1
+  mkdir "$dir/check-orvex" "$dir/check-tar"
+  (cd "$dir/check-orvex" && "$orvex" "$dir/archive.dat" >/dev/null)
+  (cd "$dir/check-tar" && tar -xf "$dir/payload.tar")
+  diff -r "$dir/check-orvex" "$dir/check-tar" >/dev/null || {
+    echo "$dir: orvex and tar wrote different files"
+    exit 1
+  }
+  diff -r "$dir/check-orvex" "$dir/expected" >/dev/null || {
+    echo "$dir: orvex did not write the expected files"
+    exit 1
+  }
+}
+
+peak_kib() { # command run in a fresh folder; prints the peak resident set in KiB
+  local dir=$1
+  shift
+  local out
+  out=$(mktemp -d -p "$dir/runs")
+  (cd "$out" && /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1)
+}
+
+results=$data/results.tsv
+mkdir -p "$data"
+printf 'workload\torvex_ms\ttar_ms\tbsdtar_ms\tcopy_ms\torvex_peak_kib\ttar_peak_kib\tlargest_entry_kib\n' >"$results"
+
+for name in "${workloads[@]}"; do
+  dir=$data/$name
+  echo "== $name: preparing" >&2
+  prepare_workload "$name" "$dir"
+  rm -rf "$dir/check-orvex" "$dir/check-tar" "$dir/runs"
+  check_equal_output "$dir"
+  mkdir -p "$dir/runs"
+  # Each timed run goes into a folder of its own, made before the run.
+  fresh="d=\$(mktemp -d -p $dir/runs) && ln -sfn \$d $dir/current"
+  hyperfine --style basic --warmup 2 --runs "$runs" --prepare "$fresh" \
+    --export-json "$dir/times.json" \
+    -n orvex "cd $dir/current && $orvex $dir/archive.dat >/dev/null" \
+    -n tar "cd $dir/current && tar -xf $dir/payload.tar" \
+    -n bsdtar "cd $dir/current && bsdtar -xf $dir/payload.tar" \
+    -n copy "cd $dir/current && cat $dir/payload.bin >copy.bin" >&2
+  orvex_peak=$(peak_kib "$dir" "$orvex" "$dir/archive.dat")
+  tar_peak=$(peak_kib "$dir" tar -xf "$dir/payload.tar")
+  largest=$(($(find "$dir/expected" -type f -printf '%s\n' | sort -n | tail -1) / 1024))
+  python3 - "$dir/times.json" "$name" "$orvex_peak" "$tar_peak" "$largest" >>"$results" <<'PY'
+import json, sys
+times = {r["command"]: r["median"] * 1000 for r in json.load(open(sys.argv[1]))["results"]}
+print("\t".join([sys.argv[2]] + ["%.1f" % times[t] for t in ("orvex", "tar", "bsdtar", "copy")]
+                + sys.argv[3:]))
+PY
+  rm -rf "$dir/runs" "$dir/current" "$dir/check-orvex" "$dir/check-tar"
+done
+
+python3 - "$results" <<'PY'
+import csv, sys
+rows = list(csv.DictReader(open(sys.argv[1]), delimiter="\t"))
+print("| workload | orvex ms | GNU tar ms | bsdtar ms | copy ms | orvex/tar | orvex/bsdtar | orvex/copy | orvex peak MiB | largest entry MiB |")
+print("|---|---|---|---|---|---|---|---|---|---|")
+for r in rows:
+    o, t, b, c = (float(r[k]) for k in ("orvex_ms", "tar_ms", "bsdtar_ms", "copy_ms"))
+    print(f"| {r['workload']} | {o:.1f} | {t:.1f} | {b:.1f} | {c:.1f} | {o/t:.2f} | {o/b:.2f} | {o/c:.2f} "
+          f"| {int(r['orvex_peak_kib'])/1024:.1f} | {int(r['largest_entry_kib'])/1024:.1f} |")
+PY
+
+if [ "${ORVEX_BENCH_KEEP:-0}" != 1 ]; then rm -rf "$data"; fi
