@@ -3,9 +3,9 @@
 #define ORVEX_TOOL_ENTRY_COPY_H
 
 #include <cstdint>
-#include <cstdio>
-#include <istream>
 #include <span>
+
+#include "file_access.h"
 
 namespace orvex {
 
@@ -19,12 +19,12 @@ enum class CopyResult {
 // read of the whole entry into a buffer of exactly its size, then one write.
 // When that buffer cannot be had, the entry goes through a fixed buffer of
 // about a mebibyte instead, so it is still written in full.
-CopyResult copyEntry(std::istream& archive, std::int64_t offset, std::int64_t size,
-                     std::FILE* output);
+CopyResult copyEntry(ArchiveFile& archive, std::int64_t offset, std::int64_t size,
+                     OutputFile& output);
 
 // The fallback: copies the same range piece by piece through `buffer`.
-CopyResult copyInChunks(std::istream& archive, std::int64_t offset, std::int64_t size,
-                        std::FILE* output, std::span<char> buffer);
+CopyResult copyInChunks(ArchiveFile& archive, std::int64_t offset, std::int64_t size,
+                        OutputFile& output, std::span<char> buffer);
 
 }  // namespace orvex
 

@@ -4,59 +4,28 @@
 
 #include "entry_copy.h"
 #include "extractable_name.h"
-#include "file_identity.h"
 #include "output_name.h"
 
 namespace orvex {
-namespace {
 
-bool measureSize(std::ifstream& stream, std::int64_t& size) {
-  stream.seekg(0, std::ios::end);
-  const std::ifstream::pos_type end = stream.tellg();
-  stream.clear();
-  stream.seekg(0, std::ios::beg);
-  if (end == std::ifstream::pos_type(-1) || !stream) {
-    return false;
-  }
-  size = static_cast<std::int64_t>(end);
-  return true;
-}
-
-bool openArchive(const std::string& path, OpenArchive& archive) {
-  // A directory opens for reading on some systems but holds no bytes.
-  if (isDirectory(path)) {
-    return false;
-  }
-  archive.path = path;
-  archive.stream.open(path, std::ios::in | std::ios::binary);
-  return archive.stream.is_open() && measureSize(archive.stream, archive.size);
-}
-
-}  // namespace
-
-bool extractEntry(OpenArchive& archive, const ArchiveDirectory& directory, std::size_t index) {
+bool extractEntry(ArchiveFile& archive, const ArchiveDirectory& directory, std::size_t index) {
   const char* const name = directory.records[index].name;
   if (!isSafeOutputName(name, kHostPathRules)) {
     std::printf("File cannot open. : %s\n", name);
     return false;
   }
-  if (!entryLiesInArchive(directory, index, archive.size)) {
+  if (!entryLiesInArchive(directory, index, archive.size())) {
     std::printf("File cannot read. : %s\n", name);
     return false;
   }
-  // Truncating the archive would destroy what is still to be read.
-  if (isSameFile(name, archive.path)) {
-    std::printf("File cannot open. : %s\n", name);
-    return false;
-  }
-  std::FILE* const output = std::fopen(name, "wb");
-  if (output == nullptr) {
+  OutputFile output;
+  if (output.create(name, archive) != CreateResult::created) {
     std::printf("File cannot open. : %s\n", name);
     return false;
   }
   const std::int64_t offset = directory.records[index].offset;
-  CopyResult result = copyEntry(archive.stream, offset, entrySize(directory, index), output);
-  if (std::fclose(output) != 0 && result == CopyResult::copied) {
+  CopyResult result = copyEntry(archive, offset, entrySize(directory, index), output);
+  if (!output.close() && result == CopyResult::copied) {
     result = CopyResult::writeFailed;
   }
   switch (result) {
@@ -65,7 +34,7 @@ bool extractEntry(OpenArchive& archive, const ArchiveDirectory& directory, std::
       return true;
     case CopyResult::readFailed:
       // Nothing was written that came from the archive; leave no stray file.
-      std::remove(name);
+      removeFile(name);
       std::printf("File cannot read. : %s\n", name);
       return false;
     case CopyResult::writeFailed:
@@ -76,12 +45,13 @@ bool extractEntry(OpenArchive& archive, const ArchiveDirectory& directory, std::
 }
 
 int runExtraction(const std::string& archivePath) {
-  OpenArchive archive;
-  if (!openArchive(archivePath, archive)) {
+  prepareEntryBuffers();
+  ArchiveFile archive;
+  if (!archive.open(archivePath)) {
     std::printf("File Not Found.\n");
     return kExitFailure;
   }
-  DirectoryReadResult read = readDirectory(archive.stream);
+  DirectoryReadResult read = readDirectory(archive.stream());
   if (read.status != DirectoryReadStatus::complete) {
     std::printf("Archive is broken.\n");
     return kExitFailure;

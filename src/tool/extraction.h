@@ -2,11 +2,10 @@
 #ifndef ORVEX_TOOL_EXTRACTION_H
 #define ORVEX_TOOL_EXTRACTION_H
 
-#include <cstdint>
-#include <fstream>
 #include <string>
 
 #include "archive/archive_directory.h"
+#include "file_access.h"
 
 namespace orvex {
 
@@ -15,16 +14,10 @@ inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = -1;
 
-struct OpenArchive {
-  std::string path;
-  std::ifstream stream;
-  std::int64_t size = 0;
-};
-
 // Writes the entry of record `index` to a file named by the record's name,
 // relative to the current directory, and prints one line about the outcome.
 // Returns whether the entry was written in full.
-bool extractEntry(OpenArchive& archive, const ArchiveDirectory& directory, std::size_t index);
+bool extractEntry(ArchiveFile& archive, const ArchiveDirectory& directory, std::size_t index);
 
 // Opens the archive, reads its directory and extracts every entry whose name
 // has an extractable ending. Returns the exit status.

@@ -1,0 +1,88 @@
+// The files the run touches: the archive, read at absolute offsets, the
+// output files, each created and written once, and the buffers entries pass
+// through. One implementation uses the POSIX calls directly (fewer system
+// calls per file); the portable one uses the standard streams and stdio.
+#ifndef ORVEX_TOOL_FILE_ACCESS_H
+#define ORVEX_TOOL_FILE_ACCESS_H
+
+#include <cstddef>
+#include <cstdint>
+#include <istream>
+#include <memory>
+#include <string>
+
+namespace orvex {
+
+class ArchiveFile {
+ public:
+  ArchiveFile();
+  ~ArchiveFile();
+  ArchiveFile(const ArchiveFile&) = delete;
+  ArchiveFile& operator=(const ArchiveFile&) = delete;
+
+  // Opens `path` for reading and measures it. Fails for a directory.
+  bool open(const std::string& path);
+  std::int64_t size() const;
+  // The archive as a stream standing at its first byte, for the directory.
+  std::istream& stream();
+  // Reads exactly `size` bytes from `offset` on; false when fewer arrive.
+  bool readAt(std::int64_t offset, char* destination, std::size_t size);
+
+  struct State;
+
+ private:
+  friend class OutputFile;
+  std::unique_ptr<State> state_;
+};
+
+enum class CreateResult {
+  created,    // opened for writing, empty
+  isArchive,  // the name leads to the archive itself; left untouched
+  failed,     // could not be opened for writing
+};
+
+class OutputFile {
+ public:
+  OutputFile();
+  ~OutputFile();  // closes without reporting; call close() to learn the outcome
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  // Opens `name` for writing, creating it or cutting it to length 0, unless
+  // it is `archive` under any name, which is never truncated.
+  CreateResult create(const char* name, const ArchiveFile& archive);
+  bool writeAll(const char* source, std::size_t size);
+  // Closes the file; false when buffered bytes could not be written.
+  bool close();
+
+  struct State;
+
+ private:
+  std::unique_ptr<State> state_;
+};
+
+void removeFile(const char* name);
+
+// Room for one entry, of exactly its size; empty when it cannot be had.
+class EntryBuffer {
+ public:
+  explicit EntryBuffer(std::size_t size);
+  ~EntryBuffer();
+  EntryBuffer(const EntryBuffer&) = delete;
+  EntryBuffer& operator=(const EntryBuffer&) = delete;
+
+  char* data() const { return data_; }
+  bool empty() const { return data_ == nullptr; }
+
+ private:
+  char* data_ = nullptr;
+  std::size_t size_ = 0;
+  bool mapped_ = false;
+};
+
+// Tunes the memory allocator for one large buffer per entry; call once.
+void prepareEntryBuffers();
+
+}  // namespace orvex
+
+#endif  // ORVEX_TOOL_FILE_ACCESS_H

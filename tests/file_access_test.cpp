@@ -1,0 +1,193 @@
+#include "tool/entry_copy.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/scratch_directory.h"
+#include "tool/file_access.h"
+#include "tool/full_transfer.h"
+
+namespace orvex {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::readFile;
+using testing::ScratchDirectory;
+using testing::writeFile;
+
+std::string patternBytes(std::size_t size) {
+  std::string bytes(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) {
+    bytes[i] = static_cast<char>((i * 131 + 7) % 251);
+  }
+  return bytes;
+}
+
+class FileAccess : public ::testing::Test {
+ protected:
+  // Writes `bytes` as the archive and opens it.
+  ArchiveFile& archiveOf(const std::string& bytes) {
+    writeFile(archivePath(), bytes);
+    EXPECT_TRUE(archive_.open(archivePath().string()));
+    return archive_;
+  }
+  fs::path archivePath() const { return scratch_.path() / "archive.dat"; }
+  std::string path(const char* name) const { return (scratch_.path() / name).string(); }
+
+  ScratchDirectory scratch_;
+  ArchiveFile archive_;
+};
+
+TEST_F(FileAccess, WholeAndChunkedCopiesGiveTheSameBytes) {
+  // The largest range needs a buffer big enough to be mapped on its own.
+  const std::string bytes = patternBytes((std::size_t{33} << 20) + 5);
+  ArchiveFile& archive = archiveOf(bytes);
+  EXPECT_EQ(archive.size(), static_cast<std::int64_t>(bytes.size()));
+  struct Range {
+    std::int64_t offset;
+    std::int64_t size;
+  };
+  const Range ranges[] = {
+      {0, 0}, {0, 10000}, {17, 5000}, {9999, 1}, {3, (std::int64_t{33} << 20) + 2}};
+  for (const Range range : ranges) {
+    const std::string expected =
+        bytes.substr(static_cast<std::size_t>(range.offset), static_cast<std::size_t>(range.size));
+    for (const std::size_t chunk : {std::size_t{0}, std::size_t{7}, std::size_t{65536}}) {
+      if (chunk == 7 && range.size > 10000) {
+        continue;  // millions of calls prove nothing more
+      }
+      OutputFile output;
+      ASSERT_EQ(output.create(path("out.wav").c_str(), archive), CreateResult::created);
+      std::vector<char> buffer(chunk);
+      const CopyResult result =
+          chunk == 0 ? copyEntry(archive, range.offset, range.size, output)
+                     : copyInChunks(archive, range.offset, range.size, output, buffer);
+      EXPECT_EQ(result, CopyResult::copied);
+      EXPECT_TRUE(output.close());
+      EXPECT_TRUE(readFile(path("out.wav")) == expected)
+          << range.offset << "+" << range.size << " through " << chunk;
+    }
+  }
+}
+
+TEST_F(FileAccess, ReadPastTheEndFailsAndLaterReadsStillWork) {
+  ArchiveFile& archive = archiveOf(patternBytes(100));
+  OutputFile output;
+  ASSERT_EQ(output.create(path("out.wav").c_str(), archive), CreateResult::created);
+  std::vector<char> buffer(8);
+  EXPECT_EQ(copyEntry(archive, 90, 20, output), CopyResult::readFailed);
+  EXPECT_EQ(copyInChunks(archive, 90, 20, output, buffer), CopyResult::readFailed);
+  EXPECT_EQ(copyEntry(archive, 0, 4, output), CopyResult::copied);
+  EXPECT_TRUE(output.close());
+  EXPECT_EQ(readFile(path("out.wav")), patternBytes(100).substr(90, 8) + patternBytes(4));
+}
+
+TEST_F(FileAccess, StreamReadsFromTheFirstByteAndCanBeMeasured) {
+  ArchiveFile& archive = archiveOf(patternBytes(70000));
+  std::istream& stream = archive.stream();
+  std::string head(5, '\0');
+  stream.read(head.data(), 5);
+  EXPECT_EQ(head, patternBytes(5));
+  EXPECT_EQ(stream.tellg(), std::streampos(5));
+  stream.seekg(0, std::ios::end);
+  EXPECT_EQ(stream.tellg(), std::streampos(70000));
+  stream.seekg(69998);
+  std::string tail(2, '\0');
+  stream.read(tail.data(), 2);
+  EXPECT_EQ(tail, patternBytes(70000).substr(69998));
+}
+
+TEST_F(FileAccess, CreatesTruncatesAndRefusesTheArchive) {
+  ArchiveFile& archive = archiveOf("the archive's bytes");
+  writeFile(path("old.wav"), "older and longer contents");
+  fs::create_directory(path("dir.wav"));
+  fs::create_symlink(archivePath(), path("link.wav"));
+  fs::create_hard_link(archivePath(), path("hard.wav"));
+  struct CreateCase {
+    const char* name;
+    CreateResult result;
+  };
+  const CreateCase cases[] = {
+      {"new.wav", CreateResult::created},       {"old.wav", CreateResult::created},
+      {"dir.wav", CreateResult::failed},        {"missing/a.wav", CreateResult::failed},
+      {"link.wav", CreateResult::isArchive},    {"hard.wav", CreateResult::isArchive},
+      {"archive.dat", CreateResult::isArchive},
+  };
+  for (const CreateCase& c : cases) {
+    OutputFile output;
+    EXPECT_EQ(output.create(path(c.name).c_str(), archive), c.result) << c.name;
+    EXPECT_TRUE(output.close());
+  }
+  EXPECT_EQ(readFile(path("new.wav")), "");
+  EXPECT_EQ(readFile(path("old.wav")), "");
+  EXPECT_EQ(readFile(archivePath()), "the archive's bytes");
+}
+
+#ifdef __linux__
+TEST_F(FileAccess, FullDiskFailsTheWriteOrTheClose) {
+  ArchiveFile& archive = archiveOf(patternBytes(100000));
+  fs::create_symlink("/dev/full", path("full.wav"));
+  for (const std::int64_t size : {std::int64_t{100000}, std::int64_t{10}}) {
+    OutputFile output;
+    ASSERT_EQ(output.create(path("full.wav").c_str(), archive), CreateResult::created);
+    const bool written = copyEntry(archive, 0, size, output) == CopyResult::copied;
+    EXPECT_FALSE(written && output.close()) << size;
+  }
+}
+#endif
+
+TEST(TransferFully, RepeatsShortCallsUntilAllIsMoved) {
+  struct Step {
+    long moved;  // what the call returns; -1 with `error` set on failure
+    int error;
+  };
+  struct TransferCase {
+    const char* title;
+    std::vector<Step> steps;
+    std::size_t size;
+    bool complete;
+    std::size_t calls;
+  };
+  const TransferCase cases[] = {
+      {"OneCall", {{10, 0}}, 10, true, 1},
+      {"ShortCounts", {{3, 0}, {1, 0}, {6, 0}}, 10, true, 3},
+      {"Interrupted", {{4, 0}, {-1, EINTR}, {6, 0}}, 10, true, 3},
+      {"EndOfFile", {{4, 0}, {0, 0}}, 10, false, 2},
+      {"Failure", {{-1, EIO}}, 10, false, 1},
+      {"Nothing", {}, 0, true, 0},
+  };
+  for (const TransferCase& c : cases) {
+    std::string data(c.size, '\0');
+    std::vector<std::size_t> offsets;
+    std::size_t call = 0;
+    const bool complete =
+        transferFully(data.data(), c.size, [&](char* at, std::size_t, std::size_t done) {
+          offsets.push_back(done);
+          EXPECT_EQ(at, data.data() + done);
+          const Step step = call < c.steps.size() ? c.steps[call] : Step{-1, EIO};
+          ++call;
+          errno = step.error;
+          return step.moved;
+        });
+    EXPECT_EQ(complete, c.complete) << c.title;
+    EXPECT_EQ(call, c.calls) << c.title;
+  }
+}
+
+TEST(TransferFully, NeverAsksForMoreThanOneCallMayMove) {
+  std::vector<std::size_t> counts;
+  char byte = 0;
+  // The data pointer is never dereferenced by the fake call.
+  transferFully(&byte, kMaxTransferPerCall * 2 + 5, [&](char*, std::size_t count, std::size_t) {
+    counts.push_back(count);
+    return static_cast<long>(count);
+  });
+  EXPECT_EQ(counts, (std::vector<std::size_t>{kMaxTransferPerCall, kMaxTransferPerCall, 5}));
+}
+
+}  // namespace
+}  // namespace orvex
