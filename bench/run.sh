@@ -102,7 +102,7 @@ print("|---|---|---|---|---|---|---|---|---|---|")
 for r in rows:
     o, t, b, c = (float(r[k]) for k in ("orvex_ms", "tar_ms", "bsdtar_ms", "copy_ms"))
     print(f"| {r['workload']} | {o:.1f} | {t:.1f} | {b:.1f} | {c:.1f} | {o/t:.2f} | {o/b:.2f} | {o/c:.2f} "
-          f"| {int(r['orvex_peak_kib'])/1024:.1f} | {int(r["largest_entry_kib"])/1024:.2f} |")
+          f"| {int(r['orvex_peak_kib'])/1024:.1f} | {int(r['largest_entry_kib'])/1024:.2f} |")
 PY
 
 if [ "${ORVEX_BENCH_KEEP:-0}" != 1 ]; then rm -rf "$data"; fi
