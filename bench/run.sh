@@ -74,8 +74,10 @@ for name in "${workloads[@]}"; do
   rm -rf "$dir/check-orvex" "$dir/check-tar" "$dir/runs"
   check_equal_output "$dir"
   mkdir -p "$dir/runs"
-  # Each timed run goes into a folder of its own, made before the run.
-  fresh="d=\$(mktemp -d -p $dir/runs) && ln -sfn \$d $dir/current"
+  # Each timed run goes into a folder of its own, made before the run, and
+  # starts with no dirty pages left by the one before (writeback throttling
+  # would otherwise punish whichever tool runs later).
+  fresh="sync && d=\$(mktemp -d -p $dir/runs) && ln -sfn \$d $dir/current"
   hyperfine --style basic --warmup 2 --runs "$runs" --prepare "$fresh" \
     --export-json "$dir/times.json" \
     -n orvex "cd $dir/current && $orvex $dir/archive.dat >/dev/null" \
