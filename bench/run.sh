@@ -9,13 +9,13 @@
 # then times every tool with hyperfine on a warm page cache, each run
 # extracting into a fresh empty folder. Prints a table of medians, ratios and
 # peak memory. ORVEX_BENCH_RUNS sets the runs per command (default 10),
-# ORVEX_BENCH_DIR the scratch folder (default build/bench-data, removed at
-# the end unless ORVEX_BENCH_KEEP=1).
+# ORVEX_BENCH_DIR the data folder (default build/bench-data; the generated
+# workloads are kept there between invocations with ORVEX_BENCH_KEEP=1).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 data=${ORVEX_BENCH_DIR:-$root/build/bench-data}
-runs=${ORVEX_BENCH_RUNS:-10}
+runs_per_command=${ORVEX_BENCH_RUNS:-10}
 workloads=("$@")
 [ ${#workloads[@]} -gt 0 ] || workloads=(W1 W2 W3 W4 W5)
 
@@ -41,59 +41,66 @@ prepare_workload() {
 }
 
 check_equal_output() {
-  local dir=$1
-  mkdir "$dir/check-orvex" "$dir/check-tar"
-  (cd "$dir/check-orvex" && "$orvex" "$dir/archive.dat" >/dev/null)
-  (cd "$dir/check-tar" && tar -xf "$dir/payload.tar")
-  diff -r "$dir/check-orvex" "$dir/check-tar" >/dev/null || {
+  local dir=$1 runs=$2
+  mkdir "$runs/check-orvex" "$runs/check-tar"
+  (cd "$runs/check-orvex" && "$orvex" "$dir/archive.dat" >/dev/null)
+  (cd "$runs/check-tar" && tar -xf "$dir/payload.tar")
+  diff -r "$runs/check-orvex" "$runs/check-tar" >/dev/null || {
     echo "$dir: orvex and tar wrote different files"
     exit 1
   }
-  diff -r "$dir/check-orvex" "$dir/expected" >/dev/null || {
+  diff -r "$runs/check-orvex" "$dir/expected" >/dev/null || {
     echo "$dir: orvex did not write the expected files"
     exit 1
   }
 }
 
 peak_kib() { # command run in a fresh folder; prints the peak resident set in KiB
-  local dir=$1
+  local runs=$1
   shift
   local out
-  out=$(mktemp -d -p "$dir/runs")
+  out=$(mktemp -d -p "$runs")
   (cd "$out" && /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1)
 }
 
-results=$data/results.tsv
+# Everything the runs write lives under one folder that is removed only at
+# the very end: ext4 creates files slowly for a while after many deletions,
+# which would slow down whatever is timed next.
 mkdir -p "$data"
+scratch=$(mktemp -d -p "$data" runs.XXXXXX)
+results=$scratch/results.tsv
 printf 'workload\torvex_ms\ttar_ms\tbsdtar_ms\tcopy_ms\torvex_peak_kib\ttar_peak_kib\tlargest_entry_kib\n' >"$results"
 
 for name in "${workloads[@]}"; do
+  echo "== $name: generating" >&2
+  prepare_workload "$name" "$data/$name"
+done
+
+for name in "${workloads[@]}"; do
   dir=$data/$name
-  echo "== $name: preparing" >&2
-  prepare_workload "$name" "$dir"
-  rm -rf "$dir/check-orvex" "$dir/check-tar" "$dir/runs"
-  check_equal_output "$dir"
-  mkdir -p "$dir/runs"
+  echo "== $name: timing" >&2
+  runs=$scratch/$name
+  mkdir "$runs"
+  check_equal_output "$dir" "$runs"
   # Each timed run goes into a folder of its own, made before the run, and
   # starts with no dirty pages left by the one before (writeback throttling
   # would otherwise punish whichever tool runs later).
-  fresh="sync && d=\$(mktemp -d -p $dir/runs) && ln -sfn \$d $dir/current"
-  hyperfine --style basic --warmup 2 --runs "$runs" --prepare "$fresh" \
-    --export-json "$dir/times.json" \
-    -n orvex "cd $dir/current && $orvex $dir/archive.dat >/dev/null" \
-    -n tar "cd $dir/current && tar -xf $dir/payload.tar" \
-    -n bsdtar "cd $dir/current && bsdtar -xf $dir/payload.tar" \
-    -n copy "cd $dir/current && cat $dir/payload.bin >copy.bin" >&2
-  orvex_peak=$(peak_kib "$dir" "$orvex" "$dir/archive.dat")
-  tar_peak=$(peak_kib "$dir" tar -xf "$dir/payload.tar")
+  fresh="sync && d=\$(mktemp -d -p $runs) && ln -sfn \$d $runs/current"
+  hyperfine --style basic --warmup 2 --runs "$runs_per_command" --prepare "$fresh" \
+    --export-json "$runs/times.json" \
+    -n orvex "cd $runs/current && $orvex $dir/archive.dat >/dev/null" \
+    -n tar "cd $runs/current && tar -xf $dir/payload.tar" \
+    -n bsdtar "cd $runs/current && bsdtar -xf $dir/payload.tar" \
+    -n copy "cd $runs/current && cat $dir/payload.bin >copy.bin" >&2
+  orvex_peak=$(peak_kib "$runs" "$orvex" "$dir/archive.dat")
+  tar_peak=$(peak_kib "$runs" tar -xf "$dir/payload.tar")
   largest=$(($(find "$dir/expected" -type f -printf '%s\n' | sort -n | tail -1) / 1024))
-  python3 - "$dir/times.json" "$name" "$orvex_peak" "$tar_peak" "$largest" >>"$results" <<'PY'
+  python3 - "$runs/times.json" "$name" "$orvex_peak" "$tar_peak" "$largest" >>"$results" <<'PY'
 import json, sys
 times = {r["command"]: r["median"] * 1000 for r in json.load(open(sys.argv[1]))["results"]}
 print("\t".join([sys.argv[2]] + ["%.1f" % times[t] for t in ("orvex", "tar", "bsdtar", "copy")]
                 + sys.argv[3:]))
 PY
-  rm -rf "$dir/runs" "$dir/current" "$dir/check-orvex" "$dir/check-tar"
 done
 
 python3 - "$results" <<'PY'
@@ -107,4 +114,5 @@ for r in rows:
           f"| {int(r['orvex_peak_kib'])/1024:.1f} | {int(r['largest_entry_kib'])/1024:.2f} |")
 PY
 
+rm -rf "$scratch"
 if [ "${ORVEX_BENCH_KEEP:-0}" != 1 ]; then rm -rf "$data"; fi
