@@ -41,6 +41,18 @@ TEST_F(OrvexRun, NeverWritesOverTheArchiveInTheCurrentDirectory) {
   EXPECT_EQ(readFile(work() / "SELF.wav"), archive);
 }
 
+#ifdef _WIN32
+// Windows names files without regard to case: "SELF.wav" is the archive "self.WAV".
+TEST_F(OrvexRun, NeverWritesOverTheArchiveSpeltInAnotherCase) {
+  const std::string archive = buildArchive({{"SELF.WAV", "self"}, {"OTHER.WAV", "o"}});
+  writeFile(work() / "self.WAV", archive);
+  const ProcessResult result = runWithArguments({"self.WAV"});
+  EXPECT_EQ(result.output, printed("File cannot open. : SELF.wav\nOTHER.wav done.\n"));
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(workFiles(), (Files{{"self.WAV", archive}, {"OTHER.wav", "o"}}));
+}
+#endif
+
 TEST_F(OrvexRun, FullDiskIsAWriteFailureAndTheRunGoesOn) {
 #ifdef _WIN32
   GTEST_SKIP() << "Windows has no /dev/full";
