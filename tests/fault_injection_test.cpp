@@ -51,6 +51,17 @@ TEST_F(OrvexRun, NeverWritesOverTheArchiveSpeltInAnotherCase) {
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(workFiles(), (Files{{"self.WAV", archive}, {"OTHER.wav", "o"}}));
 }
+
+// Bytes 0x80 to 0x9F are read in the ANSI code page ("\x80" is the euro sign
+// in code page 1252), whatever the C library would make of them.
+TEST_F(OrvexRun, NeverWritesOverTheArchiveNamedInTheAnsiCodePage) {
+  const std::string archive = buildArchive({{"\x80S.WAV", "euro"}, {"\x9FS.WAV", "y"}});
+  writeFile(work() / narrowNamePath("\x80S.wav"), archive);
+  const ProcessResult result = runWithArguments({"\x80S.wav"});
+  EXPECT_EQ(result.output, printed("File cannot open. : \x80S.wav\n\x9FS.wav done.\n"));
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(workFiles(), (Files{{"\x80S.wav", archive}, {"\x9FS.wav", "y"}}));
+}
 #endif
 
 TEST_F(OrvexRun, FullDiskIsAWriteFailureAndTheRunGoesOn) {

@@ -62,6 +62,18 @@ std::string narrowGenericName(const std::filesystem::path& path) {
 
 }  // namespace
 
+std::filesystem::path narrowNamePath(const std::string& name) {
+#ifdef _WIN32
+  const int nameSize = static_cast<int>(name.size());
+  const int size = MultiByteToWideChar(CP_ACP, 0, name.data(), nameSize, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, name.data(), nameSize, wide.data(), size);
+  return wide;
+#else
+  return name;
+#endif
+}
+
 ScratchDirectory::~ScratchDirectory() {
   std::error_code ignored;
   std::filesystem::remove_all(path_, ignored);
