@@ -105,7 +105,9 @@ TEST_F(FileAccess, CreatesTruncatesAndRefusesTheArchive) {
   ArchiveFile& archive = archiveOf("the archive's bytes");
   writeFile(path("old.wav"), "older and longer contents");
   fs::create_directory(path("dir.wav"));
+#ifndef _WIN32  // Wine cannot make symbolic links
   fs::create_symlink(archivePath(), path("link.wav"));
+#endif
   fs::create_hard_link(archivePath(), path("hard.wav"));
   struct CreateCase {
     const char* name;

@@ -9,7 +9,8 @@ namespace orvex {
 bool isDirectory(const std::string& path);
 
 // True when both paths exist and lead to the same file, through links or
-// different spellings included.
+// different spellings included; also when a name cannot be converted to the
+// platform's file names (Windows), so that the archive is never at risk.
 bool isSameFile(const std::string& first, const std::string& second);
 
 }  // namespace orvex

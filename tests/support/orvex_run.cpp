@@ -2,6 +2,21 @@
 
 namespace orvex::testing {
 
+std::string printed(const std::string& text) {
+#ifdef _WIN32
+  std::string translated;
+  for (const char c : text) {
+    if (c == '\n') {
+      translated += '\r';
+    }
+    translated += c;
+  }
+  return translated;
+#else
+  return text;
+#endif
+}
+
 OrvexRun::OrvexRun() {
   std::filesystem::create_directory(scratch_.path() / "input");
   std::filesystem::create_directory(work());

@@ -16,7 +16,15 @@ namespace orvex::testing {
 
 using Files = std::map<std::string, std::string>;
 
+#ifdef _WIN32
+inline constexpr int kUsageStatus = -1;
+#else
 inline constexpr int kUsageStatus = 255;  // -1 as a POSIX exit status
+#endif
+
+// What the tool prints as `text`: on Windows standard output is a text stream
+// and every line end becomes a carriage return and line feed.
+std::string printed(const std::string& text);
 
 // The scratch directory holds input/ with the archive and work/, the current
 // directory of the run.

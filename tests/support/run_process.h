@@ -11,15 +11,15 @@
 namespace orvex::testing {
 
 struct ProcessResult {
-  int exitCode = -1;   // the low 8 bits, as a shell sees them
-  int signal = 0;      // the signal that ended the child, if any
+  int exitCode = -1;   // POSIX: the low 8 bits, as a shell sees them; Windows: the whole code
+  int signal = 0;      // the signal (POSIX) or exception (Windows) that ended the child
   std::string output;  // standard output
   std::string errors;  // standard error
 };
 
 struct RunOptions {
   std::filesystem::path workingDirectory;
-  // Caps the child's address space, so that large allocations fail.
+  // Caps the child's address space, so that large allocations fail (POSIX only).
   std::optional<std::uint64_t> addressSpaceLimit;
 };
 

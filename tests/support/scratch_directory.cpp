@@ -1,19 +1,77 @@
 #include "scratch_directory.h"
 
 #include <stdlib.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include <algorithm>
 
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 namespace orvex::testing {
 
+#ifdef _WIN32
+// Windows has no mkdtemp: random names are tried until one can be created.
+ScratchDirectory::ScratchDirectory() {
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::filesystem::path candidate =
+        std::filesystem::temp_directory_path() /
+        ("orvex-test-" + std::to_string(random()) + "-" + std::to_string(random()));
+    std::error_code error;
+    if (std::filesystem::create_directory(candidate, error)) {
+      path_ = candidate;
+      return;
+    }
+  }
+  throw std::runtime_error("cannot create a scratch directory");
+}
+#else
 ScratchDirectory::ScratchDirectory() {
   std::string pattern = (std::filesystem::temp_directory_path() / "orvex-test-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) {
     throw std::runtime_error("cannot create a scratch directory");
   }
   path_ = pattern;
+}
+#endif
+
+namespace {
+
+// A relative path as the tool spells it: '/' between components, and on
+// Windows in the ANSI code page that the narrow file functions use (a path's
+// own string() gives UTF-8 there).
+std::string narrowGenericName(const std::filesystem::path& path) {
+#ifdef _WIN32
+  const std::wstring& wide = path.native();
+  const int wideSize = static_cast<int>(wide.size());
+  const int size =
+      WideCharToMultiByte(CP_ACP, 0, wide.data(), wideSize, nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), wideSize, narrow.data(), size, nullptr, nullptr);
+  std::replace(narrow.begin(), narrow.end(), '\\', '/');
+  return narrow;
+#else
+  return path.generic_string();
+#endif
+}
+
+}  // namespace
+
+std::filesystem::path narrowNamePath(const std::string& name) {
+#ifdef _WIN32
+  const int nameSize = static_cast<int>(name.size());
+  const int size = MultiByteToWideChar(CP_ACP, 0, name.data(), nameSize, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, name.data(), nameSize, wide.data(), size);
+  return wide;
+#else
+  return name;
+#endif
 }
 
 ScratchDirectory::~ScratchDirectory() {
@@ -40,7 +98,7 @@ std::string readFile(const std::filesystem::path& path) {
 std::map<std::string, std::string> listTree(const std::filesystem::path& root) {
   std::map<std::string, std::string> tree;
   for (const auto& item : std::filesystem::recursive_directory_iterator(root)) {
-    const std::string relative = item.path().lexically_relative(root).string();
+    const std::string relative = narrowGenericName(item.path().lexically_relative(root));
     if (item.is_symlink()) {
       tree[relative] = "<link to " + std::filesystem::read_symlink(item.path()).string() + ">";
     } else if (item.is_directory()) {

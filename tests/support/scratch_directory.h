@@ -25,8 +25,13 @@ class ScratchDirectory {
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
 std::string readFile(const std::filesystem::path& path);
 
-// Every entry below `root`, by path relative to it: a regular file maps to
-// its bytes, a directory to "<dir>", a symbolic link to "<link to TARGET>".
+// The path of a file that the tool names `name` (on Windows the narrow file
+// functions read names in the ANSI code page).
+std::filesystem::path narrowNamePath(const std::string& name);
+
+// Every entry below `root`, by path relative to it with '/' between
+// components: a regular file maps to its bytes, a directory to "<dir>", a
+// symbolic link to "<link to TARGET>".
 std::map<std::string, std::string> listTree(const std::filesystem::path& root);
 
 }  // namespace orvex::testing

@@ -1,0 +1,28 @@
+# Shared by the MinGW-w64 toolchain files, which set ORVEX_MINGW_TRIPLET.
+#
+# The posix thread-model compilers are used: their libstdc++ has std::thread
+# and std::filesystem, and everything links statically (winpthreads included).
+find_program(CMAKE_C_COMPILER NAMES ${ORVEX_MINGW_TRIPLET}-gcc-posix ${ORVEX_MINGW_TRIPLET}-gcc
+             REQUIRED)
+find_program(CMAKE_CXX_COMPILER NAMES ${ORVEX_MINGW_TRIPLET}-g++-posix ${ORVEX_MINGW_TRIPLET}-g++
+             REQUIRED)
+find_program(CMAKE_RC_COMPILER NAMES ${ORVEX_MINGW_TRIPLET}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${ORVEX_MINGW_TRIPLET})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# Console subsystem; no DLLs beyond the system's own.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-mconsole -static -static-libgcc -static-libstdc++")
+
+# Wine runs the 64-bit executables here (tests and test discovery). The
+# 32-bit ones cannot run on these machines.
+if(ORVEX_MINGW_TRIPLET STREQUAL "x86_64-w64-mingw32")
+  find_program(ORVEX_WINE NAMES wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
+  find_program(ORVEX_WINE NAMES wine64 wine)
+  if(ORVEX_WINE)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND} -E env WINEDEBUG=-all ${ORVEX_WINE})
+  endif()
+endif()
