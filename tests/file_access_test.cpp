@@ -113,12 +113,19 @@ TEST_F(FileAccess, CreatesTruncatesAndRefusesTheArchive) {
     const char* name;
     CreateResult result;
   };
+  // clang-format off
   const CreateCase cases[] = {
-      {"new.wav", CreateResult::created},       {"old.wav", CreateResult::created},
-      {"dir.wav", CreateResult::failed},        {"missing/a.wav", CreateResult::failed},
-      {"link.wav", CreateResult::isArchive},    {"hard.wav", CreateResult::isArchive},
+      {"new.wav", CreateResult::created},
+      {"old.wav", CreateResult::created},
+      {"dir.wav", CreateResult::failed},
+      {"missing/a.wav", CreateResult::failed},
+#ifndef _WIN32
+      {"link.wav", CreateResult::isArchive},
+#endif
+      {"hard.wav", CreateResult::isArchive},
       {"archive.dat", CreateResult::isArchive},
   };
+  // clang-format on
   for (const CreateCase& c : cases) {
     OutputFile output;
     EXPECT_EQ(output.create(path(c.name).c_str(), archive), c.result) << c.name;
