@@ -7,10 +7,13 @@
 namespace orvex {
 namespace {
 
-// The first reservation never exceeds this many records, whatever the count
-// says: a lying count in a large archive must not claim memory up front. The
-// table grows past it when the directory really is longer.
-constexpr std::size_t kMaxFirstReservation = 65536;
+// The first reservation never exceeds this many records (20 MiB), whatever
+// the count says: a lying count in a large archive must not claim much memory
+// up front. An honest count up to here is reserved exactly, so the table is
+// filled once instead of being copied as it grows (each copy touches fresh
+// pages, which costs more than reading the records). The table grows past
+// the cap when the directory really is longer.
+constexpr std::size_t kMaxFirstReservation = std::size_t{1} << 20;
 
 std::int32_t decodeInt32(const unsigned char* bytes) {
   const std::uint32_t value = std::uint32_t{bytes[0]} | (std::uint32_t{bytes[1]} << 8) |
@@ -18,9 +21,12 @@ std::int32_t decodeInt32(const unsigned char* bytes) {
   return static_cast<std::int32_t>(value);
 }
 
+// Straight from the stream's buffer: directories run to hundreds of
+// thousands of records, and the stream's per-call checks would cost more than
+// the reading itself.
 bool readExactly(std::istream& archive, unsigned char* destination, std::size_t size) {
-  archive.read(reinterpret_cast<char*>(destination), static_cast<std::streamsize>(size));
-  return archive.gcount() == static_cast<std::streamsize>(size);
+  const auto wanted = static_cast<std::streamsize>(size);
+  return archive.rdbuf()->sgetn(reinterpret_cast<char*>(destination), wanted) == wanted;
 }
 
 // How many records the rest of the stream could hold at most, or SIZE_MAX when
@@ -76,8 +82,9 @@ DirectoryReadResult readDirectory(std::istream& archive) {
 }
 
 std::size_t nameLength(const DirectoryRecord& record) {
-  return static_cast<std::size_t>(std::find(record.name, record.name + kNameFieldSize, '\0') -
-                                  record.name);
+  const void* const nul = std::memchr(record.name, '\0', kNameFieldSize);
+  return nul == nullptr ? kNameFieldSize
+                        : static_cast<std::size_t>(static_cast<const char*>(nul) - record.name);
 }
 
 std::size_t entryCount(const ArchiveDirectory& directory) {

@@ -1,6 +1,6 @@
 #include "extractable_name.h"
 
-#include <algorithm>
+#include <cstring>
 
 namespace orvex {
 namespace {
@@ -17,10 +17,15 @@ bool isExtractable(DirectoryRecord& record) {
     return false;
   }
   char* const ending = record.name + length - kExtensionLength;
-  std::transform(ending, ending + kExtensionLength, ending, lowerAscii);
-  const std::string_view endingView(ending, kExtensionLength);
-  return std::find(kExtractableExtensions.begin(), kExtractableExtensions.end(), endingView) !=
-         kExtractableExtensions.end();
+  for (std::size_t i = 0; i < kExtensionLength; ++i) {
+    ending[i] = lowerAscii(ending[i]);
+  }
+  for (const std::string_view extension : kExtractableExtensions) {
+    if (std::memcmp(ending, extension.data(), kExtensionLength) == 0) {
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace orvex

@@ -58,7 +58,8 @@ int runExtraction(const std::string& archivePath) {
   }
   ArchiveDirectory& directory = read.directory;
   bool allWritten = true;
-  for (std::size_t index = 0; index < entryCount(directory); ++index) {
+  const std::size_t entries = entryCount(directory);
+  for (std::size_t index = 0; index < entries; ++index) {
     if (isExtractable(directory.records[index]) && !extractEntry(archive, directory, index)) {
       allWritten = false;
     }
