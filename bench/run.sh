@@ -6,8 +6,8 @@
 # Builds a Release orvex, generates each workload once (archive, the files it
 # must produce, an uncompressed tar of exactly those files, and their bytes
 # in one file for the copy), checks that orvex and tar produce the same files,
-# then times every tool with hyperfine on a warm page cache, each run
-# extracting into a fresh empty folder. Prints a table of medians, ratios and
+# then times every tool with hyperfine on a warm page cache, the tools taking
+# turns, each run extracting into a fresh empty folder. Prints a table of medians, ratios and
 # peak memory. ORVEX_BENCH_RUNS sets the runs per command (default 10),
 # ORVEX_BENCH_DIR the data folder (default build/bench-data; the generated
 # workloads are kept there between invocations with ORVEX_BENCH_KEEP=1).
@@ -86,18 +86,35 @@ for name in "${workloads[@]}"; do
   # starts with no dirty pages left by the one before (writeback throttling
   # would otherwise punish whichever tool runs later).
   fresh="sync && d=\$(mktemp -d -p $runs) && ln -sfn \$d $runs/current"
-  hyperfine --style basic --warmup 2 --runs "$runs_per_command" --prepare "$fresh" \
-    --export-json "$runs/times.json" \
-    -n orvex "cd $runs/current && $orvex $dir/archive.dat >/dev/null" \
-    -n tar "cd $runs/current && tar -xf $dir/payload.tar" \
-    -n bsdtar "cd $runs/current && bsdtar -xf $dir/payload.tar" \
-    -n copy "cd $runs/current && cat $dir/payload.bin >copy.bin" >&2
+  declare -A commands=(
+    [orvex]="cd $runs/current && $orvex $dir/archive.dat >/dev/null"
+    [tar]="cd $runs/current && tar -xf $dir/payload.tar"
+    [bsdtar]="cd $runs/current && bsdtar -xf $dir/payload.tar"
+    [copy]="cd $runs/current && cat $dir/payload.bin >copy.bin"
+  )
+  # The tools take turns, one run each per round, so that drift in the
+  # machine's speed (a virtual disk, memory the host hands out lazily) falls
+  # on all of them alike; round 0 is the warm-up and is not counted.
+  for round in $(seq 0 "$runs_per_command"); do
+    for tool in orvex tar bsdtar copy; do
+      hyperfine --style none --runs 1 --prepare "$fresh" \
+        --export-json "$runs/$tool.$round.json" -n "$tool" "${commands[$tool]}" >/dev/null
+    done
+  done
+  rm -f "$runs"/*.0.json
   orvex_peak=$(peak_kib "$runs" "$orvex" "$dir/archive.dat")
   tar_peak=$(peak_kib "$runs" tar -xf "$dir/payload.tar")
   largest=$(($(find "$dir/expected" -type f -printf '%s\n' | sort -n | tail -1) / 1024))
-  python3 - "$runs/times.json" "$name" "$orvex_peak" "$tar_peak" "$largest" >>"$results" <<'PY'
-import json, sys
-times = {r["command"]: r["median"] * 1000 for r in json.load(open(sys.argv[1]))["results"]}
+  python3 - "$runs" "$name" "$orvex_peak" "$tar_peak" "$largest" >>"$results" <<'PY'
+import glob, json, statistics, sys
+samples = {}
+for path in glob.glob(sys.argv[1] + "/*.json"):
+    for r in json.load(open(path))["results"]:
+        samples.setdefault(r["command"], []).extend(r["times"])
+times = {tool: statistics.median(values) * 1000 for tool, values in samples.items()}
+spread = {tool: (min(v) * 1000, max(v) * 1000) for tool, v in samples.items()}
+print("  " + ", ".join(f"{t} {times[t]:.1f} ms ({spread[t][0]:.1f}..{spread[t][1]:.1f})"
+                       for t in ("orvex", "tar", "bsdtar", "copy")), file=sys.stderr)
 print("\t".join([sys.argv[2]] + ["%.1f" % times[t] for t in ("orvex", "tar", "bsdtar", "copy")]
                 + sys.argv[3:]))
 PY
