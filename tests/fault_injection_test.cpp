@@ -1,16 +1,128 @@
-// Runs in which the file system or the memory fails the tool.
+// Every way the tool can be failed, in one place: archives that are cut
+// short, lie about their size or name files outside the current directory,
+// and a file system or memory that refuses what the run needs.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "support/archive_builder.h"
 #include "support/orvex_run.h"
+#include "support/run_case.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace orvex::testing {
 namespace {
 
 namespace fs = std::filesystem;
+
+INSTANTIATE_TEST_SUITE_P(
+    Broken, Extracts,
+    ::testing::Values(
+        RunCase{"Empty", "", "Archive is broken.\n", 1, {}},
+        RunCase{"EndsInsideCount", "\x01\x00", "Archive is broken.\n", 1, {}},
+        RunCase{"EndsBeforeFirstRecord", int32Bytes(1), "Archive is broken.\n", 1, {}},
+        RunCase{"EndsInsideDirectory",
+                buildArchive({{"A.WAV", "a"}}).substr(0, 4 + 10),
+                "Archive is broken.\n",
+                1,
+                {}},
+        RunCase{"EndsInsideTerminator",
+                buildArchive({{"A.WAV", "a"}}).substr(0, 4 + 17 + 16),
+                "Archive is broken.\n",
+                1,
+                {}},
+        RunCase{"EntryEndsPastTheArchive",
+                buildArchive({{"A.WAV", "abcd"}, {"B.WAV", "ok"}}).substr(0, 4 + 17 * 3 + 5),
+                "A.wav done.\nFile cannot read. : B.wav\n",
+                1,
+                {{"A.wav", "abcd"}}},
+        RunCase{"EmptyEntryPastTheArchive",
+                rawArchive({{39, "A.WAV"}, {39, ""}}, ""),
+                "File cannot read. : A.wav\n",
+                1,
+                {}},
+        RunCase{"EmptyEntryAtTheArchiveEnd",
+                rawArchive({{38, "A.WAV"}, {38, ""}}, ""),
+                "A.wav done.\n",
+                0,
+                {{"A.wav", ""}}},
+        RunCase{"DecreasingOffsets",
+                rawArchive({{57, "A.WAV"}, {55, "B.WAV"}, {59, ""}}, "abcdef"),
+                "File cannot read. : A.wav\nB.wav done.\n",
+                1,
+                {{"B.wav", "abcd"}}},
+        RunCase{"NegativeOffset",
+                rawArchive({{-4, "A.WAV"}, {55, "B.WAV"}, {57, ""}}, "abcd"),
+                "File cannot read. : A.wav\nB.wav done.\n",
+                1,
+                {{"B.wav", "ab"}}},
+        RunCase{"OffsetsFarApart",
+                rawArchive({{-2147483647 - 1, "A.WAV"}, {2147483647, ""}}, "x"),
+                "File cannot read. : A.wav\n",
+                1,
+                {}}),
+    titleOf);
+
+// The count before the directory is only a hint: the records decide.
+INSTANTIATE_TEST_SUITE_P(
+    LyingCounts, Extracts,
+    ::testing::Values(
+        RunCase{"CountIsOnlyAHint",
+                buildArchive({{"A.WAV", "a"}, {"B.WAV", "b"}, {"C.WAV", "c"}}, 1),
+                "A.wav done.\nB.wav done.\nC.wav done.\n",
+                0,
+                {{"A.wav", "a"}, {"B.wav", "b"}, {"C.wav", "c"}}},
+        RunCase{
+            "ZeroCount", buildArchive({{"A.WAV", "a"}}, 0), "A.wav done.\n", 0, {{"A.wav", "a"}}},
+        RunCase{"NegativeCount",
+                buildArchive({{"A.WAV", "a"}}, -1),
+                "A.wav done.\n",
+                0,
+                {{"A.wav", "a"}}},
+        RunCase{"HugeCount",
+                buildArchive({{"A.WAV", "a"}}, 0x7fffffff),
+                "A.wav done.\n",
+                0,
+                {{"A.wav", "a"}}}),
+    titleOf);
+
+INSTANTIATE_TEST_SUITE_P(
+    UnsafeNames, Extracts,
+    ::testing::Values(RunCase{"ParentDirectory",
+                              buildArchive({{"../UP.WAV", "u"}, {"OK.WAV", "ok"}}),
+                              "File cannot open. : ../UP.wav\nOK.wav done.\n",
+                              1,
+                              {{"OK.wav", "ok"}}},
+                      RunCase{"ParentInsideThePath",
+                              buildArchive({{"a/../../X.MP3", "x"}}),
+                              "File cannot open. : a/../../X.mp3\n",
+                              1,
+                              {}},
+                      RunCase{"Absolute",
+                              buildArchive({{"/tmp/OX.WAV", "x"}}),
+                              "File cannot open. : /tmp/OX.wav\n",
+                              1,
+                              {}},
+                      RunCase{"MissingSubdirectory",
+                              buildArchive({{"SFX/A.WAV", "a"}, {"B.WAV", "b"}}),
+                              "File cannot open. : SFX/A.wav\nB.wav done.\n",
+                              1,
+                              {{"B.wav", "b"}}}),
+    titleOf);
+
+TEST_F(OrvexRun, UnsafeNamesTouchNothingOutsideTheCurrentDirectory) {
+  ASSERT_FALSE(fs::exists("/tmp/OX.wav"));
+  extract(buildArchive({{"../UP.WAV", "u"}, {"/tmp/OX.WAV", "x"}, {"w/../../V.MP3", "v"}}));
+  EXPECT_FALSE(fs::exists("/tmp/OX.wav"));
+  EXPECT_EQ(
+      listTree(root()),
+      (Files{{"input", "<dir>"}, {"input/test.dat", readFile(archivePath())}, {"work", "<dir>"}}));
+}
 
 TEST_F(OrvexRun, NeverWritesOverTheArchiveItself) {
   const std::string archive =
@@ -88,9 +200,9 @@ TEST_F(OrvexRun, OutputNameThatIsADirectoryCannotBeOpened) {
 }
 
 TEST_F(OrvexRun, EntryLargerThanTheAddressSpaceIsStillWrittenInFull) {
-#ifdef _WIN32
-  GTEST_SKIP() << "the address space of a Windows child cannot be limited";
-#endif
+  if (kNoAddressSpaceLimit != nullptr) {
+    GTEST_SKIP() << kNoAddressSpaceLimit;
+  }
   constexpr std::size_t kEntrySize = std::size_t{96} << 20;
   constexpr std::uint64_t kAddressSpace = std::uint64_t{64} << 20;
   std::string entry(kEntrySize, '\0');
@@ -107,9 +219,9 @@ TEST_F(OrvexRun, EntryLargerThanTheAddressSpaceIsStillWrittenInFull) {
 }
 
 TEST_F(OrvexRun, DirectoryLargerThanMemoryIsReported) {
-#ifdef _WIN32
-  GTEST_SKIP() << "the address space of a Windows child cannot be limited";
-#endif
+  if (kNoAddressSpaceLimit != nullptr) {
+    GTEST_SKIP() << kNoAddressSpaceLimit;
+  }
   constexpr std::int32_t kRecords = 2'000'000;
   std::string archive = int32Bytes(kRecords + 1);
   archive.reserve(4 + 17 * (kRecords + 1));
@@ -123,6 +235,65 @@ TEST_F(OrvexRun, DirectoryLargerThanMemoryIsReported) {
   EXPECT_EQ(result.output, printed("Not enough memory.\n"));
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(workFiles(), Files{});
+}
+
+#ifndef _WIN32
+// Makes a directory tree readable and enterable by everyone, and only the
+// given directory read-only, until the end of the test.
+class ReadOnlyDirectory {
+ public:
+  explicit ReadOnlyDirectory(fs::path directory) : directory_(std::move(directory)) {
+    fs::permissions(directory_, fs::perms::owner_read | fs::perms::owner_exec |
+                                    fs::perms::group_read | fs::perms::group_exec |
+                                    fs::perms::others_read | fs::perms::others_exec);
+  }
+  ~ReadOnlyDirectory() { fs::permissions(directory_, fs::perms::owner_all); }
+  ReadOnlyDirectory(const ReadOnlyDirectory&) = delete;
+  ReadOnlyDirectory& operator=(const ReadOnlyDirectory&) = delete;
+
+ private:
+  fs::path directory_;
+};
+#endif
+
+TEST_F(OrvexRun, ReadOnlyDestinationIsACreateFailureAndTheRunGoesOn) {
+#ifdef _WIN32
+  GTEST_SKIP() << "directory permissions are POSIX modes";
+#else
+  // Root writes anywhere whatever the modes say, so as root the tool runs as
+  // an unprivileged user, who can read the archive and the current directory
+  // but write only into the open subdirectory.
+  RunOptions options;
+  if (geteuid() == 0) {
+    options.user = "nobody";
+  }
+  const fs::perms readable = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                             fs::perms::others_read | fs::perms::others_exec;
+  fs::permissions(root(), readable);
+  fs::permissions(root() / "input", readable);
+  fs::create_directory(work() / "open");
+  fs::permissions(work() / "open", fs::perms::all);
+  writeFile(work() / "OLD.wav", "old");
+  fs::permissions(work() / "OLD.wav",
+                  fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  const ReadOnlyDirectory readOnly(work());
+
+  // The user must be able to run the tool at all, and the modes must bind.
+  const ProcessResult probe = runProcess(ORVEX_EXECUTABLE, {}, {work(), {}, options.user});
+  if (probe.output != "orvex **.DAT") {
+    GTEST_SKIP() << "the tool cannot be run as an unprivileged user here: " << probe.errors;
+  }
+  if (options.user.empty() && access(work().c_str(), W_OK) == 0) {
+    GTEST_SKIP() << "directory modes do not bind this user";
+  }
+
+  const ProcessResult result =
+      extract(buildArchive({{"NEW.WAV", "n"}, {"OLD.WAV", "o"}, {"open/IN.MP3", "in"}}), options);
+  EXPECT_EQ(result.output,
+            "File cannot open. : NEW.wav\nFile cannot open. : OLD.wav\nopen/IN.mp3 done.\n");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(workFiles(), (Files{{"OLD.wav", "old"}, {"open", "<dir>"}, {"open/IN.mp3", "in"}}));
+#endif
 }
 
 }  // namespace

@@ -40,4 +40,13 @@ std::string buildArchive(const std::vector<Entry>& entries, std::int32_t recordC
   return directory + data;
 }
 
+std::string rawArchive(const std::vector<std::pair<std::int32_t, std::string>>& records,
+                       const std::string& data) {
+  std::string bytes = int32Bytes(static_cast<std::int32_t>(records.size()));
+  for (const auto& [offset, name] : records) {
+    bytes += recordBytes(offset, name);
+  }
+  return bytes + data;
+}
+
 }  // namespace orvex::testing

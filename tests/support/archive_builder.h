@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace orvex::testing {
@@ -26,6 +27,11 @@ std::string recordBytes(std::int32_t offset, std::string_view nameField);
 // records unless `recordCount` says otherwise.
 std::string buildArchive(const std::vector<Entry>& entries);
 std::string buildArchive(const std::vector<Entry>& entries, std::int32_t recordCount);
+
+// An archive whose records point wherever the caller says (the terminator
+// included), followed by `data` from byte 4 + 17 * records on.
+std::string rawArchive(const std::vector<std::pair<std::int32_t, std::string>>& records,
+                       const std::string& data);
 
 }  // namespace orvex::testing
 

@@ -34,7 +34,7 @@ ProcessResult OrvexRun::extract(const std::string& archive, const RunOptions& ex
 }
 
 ProcessResult OrvexRun::runWithArguments(const std::vector<std::string>& arguments) {
-  ProcessResult result = runProcess(ORVEX_EXECUTABLE, arguments, {work(), {}});
+  ProcessResult result = runProcess(ORVEX_EXECUTABLE, arguments, {work(), {}, {}});
   EXPECT_EQ(result.signal, 0);
   EXPECT_EQ(result.errors, "");
   return result;

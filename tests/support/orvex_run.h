@@ -22,6 +22,26 @@ inline constexpr int kUsageStatus = -1;
 inline constexpr int kUsageStatus = 255;  // -1 as a POSIX exit status
 #endif
 
+// Whether a child's address space can be capped to provoke failing
+// allocations: not on Windows, and not under AddressSanitizer, which reserves
+// terabytes of address space before the program starts.
+#if defined(_WIN32)
+inline constexpr const char* kNoAddressSpaceLimit =
+    "the address space of a Windows child cannot be limited";
+#elif defined(__SANITIZE_ADDRESS__)
+inline constexpr const char* kNoAddressSpaceLimit =
+    "AddressSanitizer cannot run under an address-space limit";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr const char* kNoAddressSpaceLimit =
+    "AddressSanitizer cannot run under an address-space limit";
+#else
+inline constexpr const char* kNoAddressSpaceLimit = nullptr;
+#endif
+#else
+inline constexpr const char* kNoAddressSpaceLimit = nullptr;
+#endif
+
 // What the tool prints as `text`: on Windows standard output is a text stream
 // and every line end becomes a carriage return and line feed.
 std::string printed(const std::string& text);

@@ -21,6 +21,9 @@ struct RunOptions {
   std::filesystem::path workingDirectory;
   // Caps the child's address space, so that large allocations fail (POSIX only).
   std::optional<std::uint64_t> addressSpaceLimit;
+  // Runs the child as this user, whom it cannot leave (POSIX, as root only);
+  // empty: as the caller.
+  std::string user;
 };
 
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,

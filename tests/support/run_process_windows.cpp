@@ -78,6 +78,9 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
   if (options.addressSpaceLimit) {
     throw std::runtime_error("an address space limit cannot be set on Windows");
   }
+  if (!options.user.empty()) {
+    throw std::runtime_error("a child cannot be run as another user on Windows");
+  }
   Handle outputRead, outputWrite, errorRead, errorWrite;
   makePipe(outputRead, outputWrite);
   makePipe(errorRead, errorWrite);
