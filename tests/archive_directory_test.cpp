@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <streambuf>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/archive_builder.h"
@@ -135,6 +137,29 @@ TEST(ReadDirectoryLimits, GrowsPastTheCountAndStopsRightBehindTheTerminator) {
   ASSERT_EQ(result.status, DirectoryReadStatus::complete);
   EXPECT_EQ(entryCount(result.directory), 500u);
   EXPECT_EQ(stream.tellg(), std::streampos(4 + 17 * 501));
+}
+
+// A stream that can only be read forward, as from a pipe: its length is
+// unknown, so the count alone (capped) sizes the first reservation.
+class ForwardOnlyBuffer : public std::streambuf {
+ public:
+  explicit ForwardOnlyBuffer(std::string bytes) : bytes_(std::move(bytes)) {
+    setg(bytes_.data(), bytes_.data(), bytes_.data() + bytes_.size());
+  }
+
+ private:
+  std::string bytes_;
+};
+
+TEST(ReadDirectoryLimits, ReadsAStreamThatCannotSeek) {
+  for (const std::int32_t count : {3, 0x7fffffff}) {
+    ForwardOnlyBuffer buffer(buildArchive({{"A.WAV", "a"}, {"B.MP3", "b"}}, count));
+    std::istream stream(&buffer);
+    const DirectoryReadResult result = readDirectory(stream);
+    ASSERT_EQ(result.status, DirectoryReadStatus::complete) << "count " << count;
+    EXPECT_EQ(entryCount(result.directory), 2u);
+    EXPECT_STREQ(result.directory.records[1].name, "B.MP3");
+  }
 }
 
 TEST(EntryExtent, SizeAndBoundsFollowFromNeighbouringOffsets) {
