@@ -25,9 +25,14 @@ namespace {
 namespace fs = std::filesystem;
 
 // The run's current directory lies a few levels down, so that a name that
-// climbed out of it would land somewhere the checks look.
+// climbed out of it would land somewhere the checks look. It starts with a
+// subdirectory, a file to be overwritten and a hard link to the archive.
 const char* const kWorkPath = "l1/l2/l3/work";
-const char* const kSubdirectory = "sub";
+
+const StartingDirectory& startingDirectory() {
+  static const StartingDirectory start{{"sub"}, {{"old.wav", "previous bytes"}}, {"self.wav"}};
+  return start;
+}
 
 struct Scratch {
   fs::path root;
@@ -45,7 +50,7 @@ Scratch& scratch() {
       std::abort();
     }
     made.root = pattern;
-    fs::create_directories(made.root / kWorkPath / kSubdirectory);
+    fs::create_directories(made.root / kWorkPath);
     made.output = open((made.root / "stdout.txt").c_str(),
                        O_RDWR | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
     if (made.output < 0 || dup2(made.output, STDOUT_FILENO) < 0 ||
@@ -133,14 +138,22 @@ std::string describe(const std::map<std::string, std::string>& tree) {
   return text;
 }
 
-// Leaves the current directory as the next run expects it: only the empty
-// subdirectory.
-void emptyWorkDirectory() {
+// Leaves the current directory as the next run expects to find it.
+void prepareWorkDirectory() {
   const fs::path work = scratch().root / kWorkPath;
   for (const fs::directory_entry& entry : fs::directory_iterator(work)) {
     fs::remove_all(entry.path());
   }
-  fs::create_directory(work / kSubdirectory);
+  const StartingDirectory& start = startingDirectory();
+  for (const std::string& directory : start.directories) {
+    fs::create_directory(work / directory);
+  }
+  for (const auto& [name, bytes] : start.files) {
+    writeWhole(work / name, bytes);
+  }
+  for (const std::string& name : start.archiveNames) {
+    fs::create_hard_link(scratch().root / "archive.dat", work / name);
+  }
 }
 
 }  // namespace
@@ -152,11 +165,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Scratch& place = scratch();
   const fs::path archivePath = place.root / "archive.dat";
   writeWhole(archivePath, archive);
+  prepareWorkDirectory();
 
   const int status = orvex::runExtraction(archivePath.string());
   const std::string output = takeOutput();
 
-  const ExpectedRun expected = expectRun(archive, {kSubdirectory});
+  const ExpectedRun expected = expectRun(archive, startingDirectory());
   checkEqual("messages", expected.output, output);
   checkEqual("exit status", expected.status, status);
 
@@ -170,6 +184,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (tree != expectedTree) {
     fail("files after the run", describe(expectedTree), describe(tree));
   }
-  emptyWorkDirectory();
   return 0;
 }

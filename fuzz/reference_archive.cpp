@@ -93,10 +93,14 @@ ReferenceArchive parseArchive(std::string_view bytes) {
   return archive;
 }
 
-ExpectedRun expectRun(std::string_view bytes, const std::set<std::string>& directories) {
+ExpectedRun expectRun(std::string_view bytes, const StartingDirectory& start) {
   ExpectedRun run;
-  for (const std::string& directory : directories) {
+  run.files = start.files;
+  for (const std::string& directory : start.directories) {
     run.files[directory] = "<dir>";
+  }
+  for (const std::string& name : start.archiveNames) {
+    run.files[name] = std::string(bytes);
   }
   const ReferenceArchive archive = parseArchive(bytes);
   if (!archive.complete) {
@@ -118,7 +122,8 @@ ExpectedRun expectRun(std::string_view bytes, const std::set<std::string>& direc
       run.output += "File cannot open. : " + name + "\n";
     } else if (offset < 0 || size < 0 || offset + size > archiveSize) {
       run.output += "File cannot read. : " + name + "\n";
-    } else if (!parent.empty() && directories.count(parent) == 0) {
+    } else if ((!parent.empty() && start.directories.count(parent) == 0) ||
+               start.archiveNames.count(path) != 0) {
       run.output += "File cannot open. : " + name + "\n";
     } else {
       run.files[path] = std::string(

@@ -32,9 +32,15 @@ struct ExpectedRun {
   std::map<std::string, std::string> files;
 };
 
-// The run over `archive` in a current directory that holds only the (empty)
-// subdirectories `directories`.
-ExpectedRun expectRun(std::string_view archive, const std::set<std::string>& directories);
+// What the current directory holds before a run.
+struct StartingDirectory {
+  std::set<std::string> directories;         // empty subdirectories
+  std::map<std::string, std::string> files;  // ordinary files and their bytes
+  std::set<std::string> archiveNames;        // other names of the archive itself
+};
+
+// The run over `archive` in a current directory that starts as `start`.
+ExpectedRun expectRun(std::string_view archive, const StartingDirectory& start);
 
 // Shows bytes with everything but printable ASCII escaped, for reports.
 std::string escaped(std::string_view bytes);

@@ -12,6 +12,8 @@
 #include "support/run_case.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -211,6 +213,22 @@ TEST_F(OrvexRun, ArchiveThatIsADeviceReadsAsEmpty) {
 #else
   const ProcessResult result = runWithArguments({"/dev/null"});
   EXPECT_EQ(result.output, "Archive is broken.\n");
+  EXPECT_EQ(result.exitCode, 1);
+#endif
+}
+
+TEST_F(OrvexRun, ArchiveThatIsAPipeCannotBeOpened) {
+#ifdef _WIN32
+  GTEST_SKIP() << "named pipes are POSIX here";
+#else
+  const fs::path pipe = root() / "pipe.dat";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  // Held open for writing, so that the tool's open does not wait for a writer.
+  const int writer = open(pipe.c_str(), O_RDWR | O_NONBLOCK);
+  ASSERT_GE(writer, 0);
+  const ProcessResult result = runWithArguments({pipe.string()});
+  close(writer);
+  EXPECT_EQ(result.output, "File Not Found.\n");
   EXPECT_EQ(result.exitCode, 1);
 #endif
 }
