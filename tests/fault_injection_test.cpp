@@ -264,6 +264,22 @@ TEST_F(OrvexRun, EntryLargerThanTheAddressSpaceIsStillWrittenInFull) {
   EXPECT_EQ(readFile(work() / "TINY.mp3"), "t");
 }
 
+TEST_F(OrvexRun, LyingCountInALargeArchiveNeedsNoMemory) {
+  if (kNoAddressSpaceLimit != nullptr) {
+    GTEST_SKIP() << kNoAddressSpaceLimit;
+  }
+  // Room for more than a million records after the directory, all ignored.
+  std::string archive = rawArchive({{38, "A.WAV"}, {39, ""}}, "a");
+  archive.resize(std::size_t{20} << 20, '\0');
+  archive.replace(0, 4, int32Bytes(0x7fffffff));
+  RunOptions options;
+  options.addressSpaceLimit = std::uint64_t{24} << 20;
+  const ProcessResult result = extract(archive, options);
+  EXPECT_EQ(result.output, printed("A.wav done.\n"));
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(workFiles(), (Files{{"A.wav", "a"}}));
+}
+
 TEST_F(OrvexRun, DirectoryLargerThanMemoryIsReported) {
   if (kNoAddressSpaceLimit != nullptr) {
     GTEST_SKIP() << kNoAddressSpaceLimit;

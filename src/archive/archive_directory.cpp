@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <new>
 
 namespace orvex {
 namespace {
@@ -65,7 +66,12 @@ DirectoryReadResult readDirectory(std::istream& archive) {
   }
   const std::int32_t recordCount = decodeInt32(countBytes);
   std::vector<DirectoryRecord>& records = result.directory.records;
-  records.reserve(firstReservation(recordCount, recordsThatFit(archive)));
+  try {
+    records.reserve(firstReservation(recordCount, recordsThatFit(archive)));
+  } catch (const std::bad_alloc&) {
+    // The count may lie, and memory may be short: only the records really
+    // read must fit, and the table grows as they arrive.
+  }
 
   unsigned char recordBytes[kRecordSize];
   while (readExactly(archive, recordBytes, sizeof recordBytes)) {
