@@ -4,8 +4,8 @@ the same bytes split into smaller writes, on the file system of FOLDER.
 
     bench/write_sizes.py FOLDER
 
-Shows what one large write to a new file costs on this kernel compared with
-several smaller ones; orvex writes every entry with one write."""
+The sizes come back in turn, so that a change in the machine's state (not in
+the write size) shows as a change in the time of one and the same size."""
 import os
 import sys
 import tempfile
@@ -14,7 +14,7 @@ import time
 folder = sys.argv[1] if len(sys.argv) > 1 else "."
 data = os.urandom(4 << 20)
 view = memoryview(data)
-for piece in [4 << 20, 1 << 20, 256 << 10, 64 << 10, 16 << 10]:
+for piece in [16 << 10, 64 << 10, 4 << 20, 256 << 10, 4 << 20, 64 << 10]:
     for repeat in range(2):
         target = tempfile.mkdtemp(dir=folder)
         os.sync()
