@@ -2,12 +2,12 @@
 // and broken, one file each, into the directory given.
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "support/archive_builder.h"
+#include "support/scratch_directory.h"
 
 namespace {
 
@@ -54,12 +54,7 @@ int main(int argc, char** argv) {
   const std::filesystem::path directory = argv[1];
   std::filesystem::create_directories(directory);
   for (const auto& [name, bytes] : seeds()) {
-    std::ofstream file(directory / (name + ".dat"), std::ios::binary | std::ios::trunc);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!file.flush()) {
-      std::fprintf(stderr, "cannot write %s\n", name.c_str());
-      return 1;
-    }
+    orvex::testing::writeFile(directory / (name + ".dat"), bytes);
   }
   return 0;
 }

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
+
+#include "support/scratch_directory.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
@@ -35,12 +35,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   for (const fs::path& input : inputs) {
-    std::ifstream file(input, std::ios::binary);
-    if (!file) {
-      std::fprintf(stderr, "cannot read %s\n", input.c_str());
-      return 1;
-    }
-    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    const std::string bytes = orvex::testing::readFile(input);
     std::fprintf(stderr, "replaying %s\n", input.c_str());
     LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
   }

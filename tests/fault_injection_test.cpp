@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <optional>
 #include <string>
 
 #include "support/archive_builder.h"
@@ -300,14 +299,16 @@ TEST_F(OrvexRun, DirectoryLargerThanMemoryIsReported) {
 }
 
 #ifndef _WIN32
-// Makes a directory tree readable and enterable by everyone, and only the
-// given directory read-only, until the end of the test.
+constexpr fs::perms kReadAndEnterForAll = fs::perms::owner_read | fs::perms::owner_exec |
+                                          fs::perms::group_read | fs::perms::group_exec |
+                                          fs::perms::others_read | fs::perms::others_exec;
+
+// Makes a directory read-only (readable and enterable by everyone) until the
+// end of the test, when its owner may write to it again.
 class ReadOnlyDirectory {
  public:
   explicit ReadOnlyDirectory(fs::path directory) : directory_(std::move(directory)) {
-    fs::permissions(directory_, fs::perms::owner_read | fs::perms::owner_exec |
-                                    fs::perms::group_read | fs::perms::group_exec |
-                                    fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(directory_, kReadAndEnterForAll);
   }
   ~ReadOnlyDirectory() { fs::permissions(directory_, fs::perms::owner_all); }
   ReadOnlyDirectory(const ReadOnlyDirectory&) = delete;
@@ -332,8 +333,7 @@ TEST_F(OrvexRun, ReadOnlyDestinationIsACreateFailureAndTheRunGoesOn) {
 #endif
     options.user = "nobody";
   }
-  const fs::perms readable = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                             fs::perms::others_read | fs::perms::others_exec;
+  const fs::perms readable = kReadAndEnterForAll | fs::perms::owner_write;
   fs::permissions(root(), readable);
   fs::permissions(root() / "input", readable);
   fs::create_directory(work() / "open");

@@ -171,11 +171,9 @@ TEST(TransferFully, RepeatsShortCallsUntilAllIsMoved) {
   };
   for (const TransferCase& c : cases) {
     std::string data(c.size, '\0');
-    std::vector<std::size_t> offsets;
     std::size_t call = 0;
     const bool complete =
         transferFully(data.data(), c.size, [&](char* at, std::size_t, std::size_t done) {
-          offsets.push_back(done);
           EXPECT_EQ(at, data.data() + done);
           const Step step = call < c.steps.size() ? c.steps[call] : Step{-1, EIO};
           ++call;

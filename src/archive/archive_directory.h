@@ -50,11 +50,11 @@ struct DirectoryReadResult {
 // Reads the count and the records from `archive`, which stands at the
 // archive's first byte, up to and including the terminator record. The count
 // is only a hint for the first reservation, which never exceeds what the
-// archive's remaining length can hold (nor a modest fixed cap) and is
-// skipped when memory is short; the table grows when the terminator comes
-// later. Afterwards the stream stands right
-// behind the last record read. Prints nothing; throws std::bad_alloc only
-// when the records really read do not fit in memory.
+// archive's remaining length can hold (nor a modest fixed cap) and is skipped
+// when memory is short; the table grows when the terminator comes later.
+// Afterwards the stream stands right behind the last record read. Prints
+// nothing; throws std::bad_alloc only when the records really read do not fit
+// in memory.
 DirectoryReadResult readDirectory(std::istream& archive);
 
 // Number of entries the directory describes: its records less the terminator.

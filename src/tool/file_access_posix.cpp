@@ -132,6 +132,37 @@ bool ArchiveFile::readAt(std::int64_t offset, char* destination, std::size_t siz
       });
 }
 
+namespace {
+
+// Opens an existing `name` for writing without cutting it, and cuts it only
+// once it is known not to be the archive. No O_CREAT, so a dangling link
+// creates nothing; O_NONBLOCK, so a pipe without a reader cannot stall the
+// run. Sets `fd` only when the result is `created`.
+CreateResult openExisting(const char* name, const ArchiveFile::State& archive, int& fd) {
+  const int opened = ::open(name, O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+  if (opened < 0) {
+    return CreateResult::failed;
+  }
+  struct stat status {};
+  CreateResult result = CreateResult::created;
+  if (::fstat(opened, &status) != 0) {
+    result = CreateResult::failed;
+  } else if (status.st_dev == archive.device && status.st_ino == archive.inode) {
+    result = CreateResult::isArchive;
+  } else if (S_ISREG(status.st_mode) ? ::ftruncate(opened, 0) != 0
+                                     : ::fcntl(opened, F_SETFL, 0) != 0) {
+    result = CreateResult::failed;
+  }
+  if (result == CreateResult::created) {
+    fd = opened;
+  } else {
+    ::close(opened);
+  }
+  return result;
+}
+
+}  // namespace
+
 struct OutputFile::State {
   int fd = -1;
 };
@@ -139,37 +170,19 @@ struct OutputFile::State {
 OutputFile::OutputFile() : state_(std::make_unique<State>()) {}
 
 OutputFile::~OutputFile() {
-  if (state_->fd >= 0) {
-    ::close(state_->fd);
-  }
+  close();
 }
 
 CreateResult OutputFile::create(const char* name, const ArchiveFile& archive) {
   // Most names are new: creating exclusively needs no look at the file first.
   int fd = ::open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0 && errno != EEXIST) {
-    return CreateResult::failed;
-  }
   if (fd < 0) {
-    // It exists: open it without cutting it, and cut it only once it is known
-    // not to be the archive. No O_CREAT, so a dangling link creates nothing;
-    // O_NONBLOCK, so a pipe without a reader cannot stall the run.
-    fd = ::open(name, O_WRONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
+    if (errno != EEXIST) {
       return CreateResult::failed;
     }
-    struct stat status {};
-    if (::fstat(fd, &status) != 0) {
-      ::close(fd);
-      return CreateResult::failed;
-    }
-    if (status.st_dev == archive.state_->device && status.st_ino == archive.state_->inode) {
-      ::close(fd);
-      return CreateResult::isArchive;
-    }
-    if (S_ISREG(status.st_mode) ? ::ftruncate(fd, 0) != 0 : ::fcntl(fd, F_SETFL, 0) != 0) {
-      ::close(fd);
-      return CreateResult::failed;
+    const CreateResult existing = openExisting(name, *archive.state_, fd);
+    if (existing != CreateResult::created) {
+      return existing;
     }
   }
   state_->fd = fd;

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
-#include <cstdint>
 
 namespace orvex {
 

@@ -25,19 +25,19 @@ inline constexpr int kUsageStatus = 255;  // -1 as a POSIX exit status
 // Whether a child's address space can be capped to provoke failing
 // allocations: not on Windows, and not under AddressSanitizer, which reserves
 // terabytes of address space before the program starts.
+#if defined(__SANITIZE_ADDRESS__)
+#define ORVEX_TESTS_UNDER_ADDRESS_SANITIZER
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ORVEX_TESTS_UNDER_ADDRESS_SANITIZER
+#endif
+#endif
 #if defined(_WIN32)
 inline constexpr const char* kNoAddressSpaceLimit =
     "the address space of a Windows child cannot be limited";
-#elif defined(__SANITIZE_ADDRESS__)
+#elif defined(ORVEX_TESTS_UNDER_ADDRESS_SANITIZER)
 inline constexpr const char* kNoAddressSpaceLimit =
     "AddressSanitizer cannot run under an address-space limit";
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-inline constexpr const char* kNoAddressSpaceLimit =
-    "AddressSanitizer cannot run under an address-space limit";
-#else
-inline constexpr const char* kNoAddressSpaceLimit = nullptr;
-#endif
 #else
 inline constexpr const char* kNoAddressSpaceLimit = nullptr;
 #endif
