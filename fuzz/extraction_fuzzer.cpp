@@ -2,7 +2,9 @@
 // of its own, and checks what the run left behind against the plain reading
 // of the format: the exact messages and exit status, every file announced by
 // a "done." line with exactly the entry's bytes, nothing else in the current
-// directory, nothing new around it, and the archive unchanged.
+// directory, nothing new around it, and the archive unchanged. Whatever the
+// archive says, the run writes no more bytes than the archive holds and
+// prints no control character but line ends.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -11,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 
@@ -75,6 +78,30 @@ std::string takeOutput() {
   return printed;
 }
 
+// Bytes this process has handed to write calls so far, as the kernel counts
+// them (files and standard output alike).
+std::int64_t bytesWrittenSoFar() {
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  std::int64_t value = 0;
+  while (io >> key >> value) {
+    if (key == "wchar:") {
+      return value;
+    }
+  }
+  std::fprintf(stderr, "/proc/self/io tells no written bytes\n");
+  std::abort();
+}
+
+void checkPrintable(const std::string& output) {
+  for (const char c : output) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte < 0x20 && c != '\n') || byte == 0x7f) {
+      fail("standard output holds no control character but line ends", "", output);
+    }
+  }
+}
+
 std::string describe(const std::map<std::string, std::string>& tree) {
   std::string text;
   for (const auto& [path, bytes] : tree) {
@@ -112,8 +139,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   orvex::testing::writeFile(archivePath, archive);
   prepareWorkDirectory();
 
+  std::fflush(stdout);
+  const std::int64_t writtenBefore = bytesWrittenSoFar();
   const int status = orvex::runExtraction(archivePath.string());
+  std::fflush(stdout);
+  const std::int64_t writtenInRun = bytesWrittenSoFar() - writtenBefore;
   const std::string output = takeOutput();
+  const auto printedBytes = static_cast<std::int64_t>(output.size());
+  if (writtenInRun - printedBytes > static_cast<std::int64_t>(size)) {
+    fail("bytes written into files at most the archive's size", std::to_string(size),
+         std::to_string(writtenInRun - printedBytes));
+  }
+  checkPrintable(output);
 
   const ExpectedRun expected = expectRun(archive, startingDirectory());
   checkEqual("messages", expected.output, output);

@@ -41,6 +41,15 @@ std::vector<std::pair<std::string, std::string>> seeds() {
       {"negative-offset", rawArchive({{-4, "A.WAV"}, {55, "B.WAV"}, {57, ""}}, "abcd")},
       {"after-terminator",
        rawArchive({{67, "A.WAV"}, {70, ""}, {0, "HIDDEN.WAV"}}, "gap..abcTAIL")},
+      {"overlap-back-and-forth",
+       rawArchive({{0, "A.WAV"}, {93, "B.WAV"}, {0, "C.MP3"}, {93, "D.JPG"}, {0, ""}}, "data")},
+      {"overlap-partial",
+       rawArchive({{89, "A.WAV"}, {93, "X.TXT"}, {91, "B.WAV"}, {95, "C.MP3"}, {97, ""}},
+                  "abcdefgh")},
+      {"control-names", buildArchive({{"\x1b[2J\x1b[H.WAV", "clear"},
+                                      {"X\nfake.WAV", "line"},
+                                      {"\x7f\t.MP3", "del"},
+                                      {"\x1b[2J.TXT", "silent"}})},
   };
 }
 

@@ -43,6 +43,44 @@ std::string extractableName(std::string name) {
   return ending == ".jpg" || ending == ".mp3" || ending == ".wav" ? name : "";
 }
 
+bool isControl(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return (byte >= 0x01 && byte < 0x20) || byte == 0x7f;
+}
+
+bool holdsControlCharacters(const std::string& name) {
+  for (const char c : name) {
+    if (isControl(c)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The name as messages show it.
+std::string shown(std::string name) {
+  for (char& c : name) {
+    if (isControl(c)) {
+      c = '?';
+    }
+  }
+  return name;
+}
+
+struct Extent {
+  std::int64_t first;
+  std::int64_t end;
+};
+
+bool overlapsAny(const std::vector<Extent>& written, std::int64_t first, std::int64_t end) {
+  for (const Extent& extent : written) {
+    if (first < extent.end && extent.first < end) {
+      return true;
+    }
+  }
+  return false;
+}
+
 bool leavesTheDirectory(const std::string& name) {
   if (name.front() == '/') {
     return true;
@@ -109,6 +147,7 @@ ExpectedRun expectRun(std::string_view bytes, const StartingDirectory& start) {
     return run;
   }
   const auto archiveSize = static_cast<std::int64_t>(bytes.size());
+  std::vector<Extent> written;  // of the entries announced as done
   for (std::size_t i = 0; i + 1 < archive.records.size(); ++i) {
     const std::string name = extractableName(archive.records[i].name);
     if (name.empty()) {
@@ -118,9 +157,10 @@ ExpectedRun expectRun(std::string_view bytes, const StartingDirectory& start) {
     const std::int64_t size = archive.records[i + 1].offset - offset;
     const std::string path = normalPath(name);
     const std::string parent = parentOf(path);
-    if (leavesTheDirectory(name)) {
-      run.output += "File cannot open. : " + name + "\n";
-    } else if (offset < 0 || size < 0 || offset + size > archiveSize) {
+    if (holdsControlCharacters(name) || leavesTheDirectory(name)) {
+      run.output += "File cannot open. : " + shown(name) + "\n";
+    } else if (offset < 0 || size < 0 || offset + size > archiveSize ||
+               overlapsAny(written, offset, offset + size)) {
       run.output += "File cannot read. : " + name + "\n";
     } else if ((!parent.empty() && start.directories.count(parent) == 0) ||
                start.archiveNames.count(path) != 0) {
@@ -129,6 +169,7 @@ ExpectedRun expectRun(std::string_view bytes, const StartingDirectory& start) {
       run.files[path] = std::string(
           bytes.substr(static_cast<std::size_t>(offset), static_cast<std::size_t>(size)));
       run.output += name + " done.\n";
+      written.push_back({offset, offset + size});
       continue;
     }
     run.status = 1;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace orvex {
 namespace {
@@ -31,6 +32,39 @@ TEST(IsSafeOutputName, RefusesNamesThatLeaveTheCurrentDirectory) {
   for (const OutputNameCase& c : cases) {
     EXPECT_EQ(isSafeOutputName(c.name, PathRules::posix), c.safeOnPosix) << c.name;
     EXPECT_EQ(isSafeOutputName(c.name, PathRules::windows), c.safeOnWindows) << c.name;
+  }
+}
+
+TEST(IsSafeOutputName, RefusesControlCharactersAnywhereUnderBothRules) {
+  for (int byte = 0x01; byte <= 0x7F; ++byte) {
+    const char c = static_cast<char>(byte);
+    if (c == '/' || c == '\\' || c == ':') {
+      continue;  // separators and streams have rules of their own
+    }
+    const bool control = byte < 0x20 || byte == 0x7F;
+    const std::string one(1, c);
+    for (const std::string& name : {one + ".wav", "A" + one + "B.mp3", "SUB/" + one + ".jpg"}) {
+      EXPECT_EQ(isSafeOutputName(name, PathRules::posix), !control) << "byte " << byte;
+      EXPECT_EQ(isSafeOutputName(name, PathRules::windows), !control) << "byte " << byte;
+    }
+  }
+  for (int byte = 0x80; byte <= 0xFF; ++byte) {
+    const std::string name = "A" + std::string(1, static_cast<char>(byte)) + ".wav";
+    EXPECT_TRUE(isSafeOutputName(name, PathRules::posix)) << "byte " << byte;
+  }
+}
+
+TEST(ShownName, ShowsControlCharactersAsQuestionMarks) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"SONG.wav", "SONG.wav"},
+      {"\x1b[2J\x1b[H.wav", "?[2J?[H.wav"},
+      {"X\nfake.wav", "X?fake.wav"},
+      {"\r\t\x01\x1f\x7f.mp3", "?????.mp3"},
+      {"\xC9t\xE9 ~.jpg", "\xC9t\xE9 ~.jpg"},
+      {"\x80\xFF?.wav", "\x80\xFF?.wav"},
+  };
+  for (const auto& [name, shown] : cases) {
+    EXPECT_EQ(shownName(name), shown) << name;
   }
 }
 

@@ -8,19 +8,21 @@
 
 namespace orvex {
 
-bool extractEntry(ArchiveFile& archive, const ArchiveDirectory& directory, std::size_t index) {
+bool extractEntry(ArchiveFile& archive, const ArchiveDirectory& directory, std::size_t index,
+                  WrittenExtents& written) {
   const char* const name = directory.records[index].name;
+  const std::string shown = shownName(name);
   if (!isSafeOutputName(name, kHostPathRules)) {
-    std::printf("File cannot open. : %s\n", name);
+    std::printf("File cannot open. : %s\n", shown.c_str());
     return false;
   }
-  if (!entryLiesInArchive(directory, index, archive.size())) {
-    std::printf("File cannot read. : %s\n", name);
+  if (!entryLiesInArchive(directory, index, archive.size()) || written.overlaps(directory, index)) {
+    std::printf("File cannot read. : %s\n", shown.c_str());
     return false;
   }
   OutputFile output;
   if (output.create(name, archive) != CreateResult::created) {
-    std::printf("File cannot open. : %s\n", name);
+    std::printf("File cannot open. : %s\n", shown.c_str());
     return false;
   }
   const std::int64_t offset = directory.records[index].offset;
@@ -30,15 +32,16 @@ bool extractEntry(ArchiveFile& archive, const ArchiveDirectory& directory, std::
   }
   switch (result) {
     case CopyResult::copied:
-      std::printf("%s done.\n", name);
+      written.add(directory, index);
+      std::printf("%s done.\n", shown.c_str());
       return true;
     case CopyResult::readFailed:
       // Nothing was written that came from the archive; leave no stray file.
       removeFile(name);
-      std::printf("File cannot read. : %s\n", name);
+      std::printf("File cannot read. : %s\n", shown.c_str());
       return false;
     case CopyResult::writeFailed:
-      std::printf("File cannot write. : %s\n", name);
+      std::printf("File cannot write. : %s\n", shown.c_str());
       return false;
   }
   return false;
@@ -57,10 +60,12 @@ int runExtraction(const std::string& archivePath) {
     return kExitFailure;
   }
   ArchiveDirectory& directory = read.directory;
+  WrittenExtents written;
   bool allWritten = true;
   const std::size_t entries = entryCount(directory);
   for (std::size_t index = 0; index < entries; ++index) {
-    if (isExtractable(directory.records[index]) && !extractEntry(archive, directory, index)) {
+    if (isExtractable(directory.records[index]) &&
+        !extractEntry(archive, directory, index, written)) {
       allWritten = false;
     }
   }

@@ -16,8 +16,10 @@ inline constexpr int kExitUsage = -1;
 
 // Writes the entry of record `index` to a file named by the record's name,
 // relative to the current directory, and prints one line about the outcome.
-// Returns whether the entry was written in full.
-bool extractEntry(ArchiveFile& archive, const ArchiveDirectory& directory, std::size_t index);
+// An entry that shares bytes with one in `written` is refused; one written in
+// full is added there. Returns whether the entry was written in full.
+bool extractEntry(ArchiveFile& archive, const ArchiveDirectory& directory, std::size_t index,
+                  WrittenExtents& written);
 
 // Opens the archive, reads its directory and extracts every entry whose name
 // has an extractable ending. Returns the exit status.

@@ -61,8 +61,16 @@ bool isUnsafeComponent(std::string_view component, PathRules rules) {
 
 }  // namespace
 
+bool isControlCharacter(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return (byte >= 0x01 && byte <= 0x1F) || byte == 0x7F;
+}
+
 bool isSafeOutputName(std::string_view name, PathRules rules) {
   if (name.empty() || isSeparator(name.front(), rules)) {
+    return false;
+  }
+  if (std::any_of(name.begin(), name.end(), isControlCharacter)) {
     return false;
   }
   if (rules == PathRules::windows && name.find(':') != std::string_view::npos) {
@@ -80,6 +88,12 @@ bool isSafeOutputName(std::string_view name, PathRules rules) {
     start = end + 1;
   }
   return true;
+}
+
+std::string shownName(std::string_view name) {
+  std::string shown(name);
+  std::replace_if(shown.begin(), shown.end(), isControlCharacter, '?');
+  return shown;
 }
 
 }  // namespace orvex
