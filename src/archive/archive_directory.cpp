@@ -117,6 +117,9 @@ bool WrittenExtents::overlaps(const ArchiveDirectory& directory, std::size_t ind
   }
   const std::int64_t first = directory.records[index].offset;
   const std::int64_t end = first + size;
+  if (stretches_.empty() || first >= std::prev(stretches_.end())->second) {
+    return false;  // the usual case: past everything written so far
+  }
   // Only the last stretch that starts before the entry's end can reach into
   // it: every stretch before that one ends before that one starts.
   auto after = stretches_.lower_bound(end);
@@ -133,9 +136,18 @@ void WrittenExtents::add(const ArchiveDirectory& directory, std::size_t index) {
   }
   const std::int64_t first = directory.records[index].offset;
   const std::int64_t end = first + size;
-  // Grow the stretch that reaches up to the entry, when there is one (the
-  // usual case: entries follow one another), else start a new one; then
-  // swallow the stretches the grown one now reaches.
+  // The usual cases first, in constant time: the entry follows the last
+  // stretch, or lies past it.
+  if (!stretches_.empty() && first == std::prev(stretches_.end())->second) {
+    std::prev(stretches_.end())->second = end;
+    return;
+  }
+  if (stretches_.empty() || first > std::prev(stretches_.end())->second) {
+    stretches_.emplace_hint(stretches_.end(), first, end);
+    return;
+  }
+  // Otherwise grow the stretch that reaches up to the entry, or start a new
+  // one, and let it swallow the stretches it now reaches.
   auto next = stretches_.upper_bound(first);
   auto grown = next;
   if (next != stretches_.begin() && std::prev(next)->second >= first) {
