@@ -72,7 +72,11 @@ struct Extent {
   std::int64_t end;
 };
 
+// Empty entries overlap nothing.
 bool overlapsAny(const std::vector<Extent>& written, std::int64_t first, std::int64_t end) {
+  if (first == end) {
+    return false;
+  }
   for (const Extent& extent : written) {
     if (first < extent.end && extent.first < end) {
       return true;
@@ -169,7 +173,9 @@ ExpectedRun expectRun(std::string_view bytes, const StartingDirectory& start) {
       run.files[path] = std::string(
           bytes.substr(static_cast<std::size_t>(offset), static_cast<std::size_t>(size)));
       run.output += name + " done.\n";
-      written.push_back({offset, offset + size});
+      if (size > 0) {
+        written.push_back({offset, offset + size});
+      }
       continue;
     }
     run.status = 1;

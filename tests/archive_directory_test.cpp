@@ -235,6 +235,10 @@ TEST(WrittenExtents, AnEntryThatSharesAByteWithAWrittenOneOverlaps) {
       {"GapLeftByOutOfOrder", {{20, 10}, {0, 10}}, {10, 10}, false},
       {"OneWideStretchSwallowsOthers", {{0, 5}, {10, 5}, {20, 5}, {3, 20}}, {24, 1}, true},
       {"PastTheSwallowedOnes", {{0, 5}, {10, 5}, {20, 5}, {3, 20}}, {25, 5}, false},
+      {"AWideEntrySwallowsTheNextStretch", {{0, 5}, {10, 5}, {3, 15}}, {16, 1}, true},
+      {"AnEntryInsideKeepsTheWiderEnd", {{0, 20}, {5, 5}}, {15, 1}, true},
+      {"AnEarlierWideEntryCoversLaterOnes", {{10, 5}, {0, 30}}, {20, 1}, true},
+      {"PastAllMergedStretches", {{10, 5}, {0, 30}}, {30, 1}, false},
       {"NearTheLargestOffsets", {{0x7fffff00, 0xff}}, {0x7ffffffe, 1}, true},
   };
   for (const OverlapCase& c : cases) {

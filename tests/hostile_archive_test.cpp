@@ -36,6 +36,28 @@ INSTANTIATE_TEST_SUITE_P(
                 "A.wav done.\nFile cannot read. : B.wav\nC.mp3 done.\n",
                 1,
                 {{"A.wav", "abcd"}, {"C.mp3", "gh"}}},
+        RunCase{"OverlapWithAnEntryRefusedForOverlapIsWritten",
+                rawArchive({{106, "A.WAV"},
+                            {110, "X.TXT"},
+                            {108, "B.WAV"},
+                            {112, "Y.TXT"},
+                            {110, "C.MP3"},
+                            {112, ""}},
+                           "abcdef"),
+                "A.wav done.\nFile cannot read. : B.wav\nC.mp3 done.\n",
+                1,
+                {{"A.wav", "abcd"}, {"C.mp3", "ef"}}},
+        RunCase{"OverlapWithAnEntryRefusedForItsExtentIsWritten",
+                rawArchive({{106, "A.WAV"},
+                            {110, "X.TXT"},
+                            {108, "B.WAV"},
+                            {120, "Y.TXT"},
+                            {110, "C.MP3"},
+                            {112, ""}},
+                           "abcdef"),
+                "A.wav done.\nFile cannot read. : B.wav\nC.mp3 done.\n",
+                1,
+                {{"A.wav", "abcd"}, {"C.mp3", "ef"}}},
         RunCase{"OverlapWithAPassedOverEntryIsWritten",
                 rawArchive({{72, "A.TXT"}, {76, "Z.TXT"}, {72, "B.WAV"}, {76, ""}}, "abcd"),
                 "B.wav done.\n",
@@ -139,7 +161,9 @@ TEST_F(OrvexRun, OverlapBombWritesNoMoreThanTheArchiveHolds) {
   std::vector<std::pair<std::int32_t, std::string>> records;
   std::string expected;
   for (int i = 0; i < kRecords; ++i) {
-    const std::string name = "E" + std::to_string(10000 + i) + ".WAV";
+    std::string name = "E";
+    name += std::to_string(10000 + i);
+    name += ".WAV";
     records.push_back({i % 2 == 0 ? 0 : end, name});
     const std::string written = name.substr(0, name.size() - 4) + ".wav";
     expected += i == 0 ? written + " done.\n" : "File cannot read. : " + written + "\n";

@@ -49,7 +49,9 @@ TEST(IsSafeOutputName, RefusesControlCharactersAnywhereUnderBothRules) {
     }
   }
   for (int byte = 0x80; byte <= 0xFF; ++byte) {
-    const std::string name = "A" + std::string(1, static_cast<char>(byte)) + ".wav";
+    std::string name = "A";
+    name += static_cast<char>(byte);
+    name += ".wav";
     EXPECT_TRUE(isSafeOutputName(name, PathRules::posix)) << "byte " << byte;
   }
 }
