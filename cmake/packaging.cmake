@@ -46,9 +46,9 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND NOT CMAKE_CROSSCOMPILING AND ORVEX_DPK
   find_program(ORVEX_GZIP gzip REQUIRED)
 
   # The changelog's latest entry names the version being packaged.
-  file(STRINGS packaging/debian/changelog orvex_changelog_top LIMIT_COUNT 1)
+  file(STRINGS cmake/debian/changelog orvex_changelog_top LIMIT_COUNT 1)
   if(NOT orvex_changelog_top MATCHES "^orvex \\(${PROJECT_VERSION}\\) ")
-    message(FATAL_ERROR "packaging/debian/changelog begins with \"${orvex_changelog_top}\": "
+    message(FATAL_ERROR "cmake/debian/changelog begins with \"${orvex_changelog_top}\": "
                         "give version ${PROJECT_VERSION} an entry first")
   endif()
 
@@ -56,7 +56,7 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND NOT CMAKE_CROSSCOMPILING AND ORVEX_DPK
   # with no name or time in the header (-n).
   set(orvex_debian_dir ${PROJECT_BINARY_DIR}/packaging)
   set(orvex_compressed)
-  foreach(pair IN ITEMS "docs/orvex.1|orvex.1.gz" "packaging/debian/changelog|changelog.gz")
+  foreach(pair IN ITEMS "docs/orvex.1|orvex.1.gz" "cmake/debian/changelog|changelog.gz")
     string(REPLACE "|" ";" pair "${pair}")
     list(GET pair 0 source)
     list(GET pair 1 compressed)
@@ -71,7 +71,7 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND NOT CMAKE_CROSSCOMPILING AND ORVEX_DPK
 
   install(FILES ${orvex_debian_dir}/orvex.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
           COMPONENT debian EXCLUDE_FROM_ALL)
-  install(FILES packaging/debian/copyright ${orvex_debian_dir}/changelog.gz
+  install(FILES cmake/debian/copyright ${orvex_debian_dir}/changelog.gz
           DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT debian EXCLUDE_FROM_ALL)
 
   list(APPEND CPACK_GENERATOR DEB)
@@ -92,7 +92,7 @@ itself is only ever read.")
     # A static executable depends on nothing. Lintian flags every static
     # binary; the override says why this one is.
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "")
-    install(FILES packaging/debian/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+    install(FILES cmake/debian/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
             RENAME orvex COMPONENT debian EXCLUDE_FROM_ALL)
   else()
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
