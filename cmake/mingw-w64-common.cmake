@@ -17,12 +17,16 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Console subsystem; no DLLs beyond the system's own.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-mconsole -static -static-libgcc -static-libstdc++")
 
-# Wine runs the 64-bit executables here (tests and test discovery). The
-# 32-bit ones cannot run on these machines.
+# Wine runs the executables here (tests and test discovery): wine64 the 64-bit
+# ones, and the 32-bit loader of Debian's wine32:i386 the 32-bit ones, in the
+# same (64-bit) prefix.
 if(ORVEX_MINGW_TRIPLET STREQUAL "x86_64-w64-mingw32")
-  find_program(ORVEX_WINE NAMES wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
-  find_program(ORVEX_WINE NAMES wine64 wine)
-  if(ORVEX_WINE)
-    set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND} -E env WINEDEBUG=-all ${ORVEX_WINE})
-  endif()
+  set(orvex_wine_names wine64)
+else()
+  set(orvex_wine_names wine)
+endif()
+find_program(ORVEX_WINE NAMES ${orvex_wine_names} PATHS /usr/lib/wine NO_DEFAULT_PATH)
+find_program(ORVEX_WINE NAMES ${orvex_wine_names})
+if(ORVEX_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND} -E env WINEDEBUG=-all ${ORVEX_WINE})
 endif()

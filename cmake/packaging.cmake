@@ -17,7 +17,7 @@ include(GNUInstallDirs)
 install(TARGETS orvex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT program)
 install(FILES docs/orvex.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT manual)
 
-set(ORVEX_PACKAGE_MAINTAINER "orvex maintainers <maintainers@users.noreply.c-seed-ee377a4b.example>"
+set(ORVEX_PACKAGE_MAINTAINER "orvex maintainers <maintainers@orvex.example>"
     CACHE STRING "Maintainer of the packages: name <e-mail>")
 
 set(orvex_packages)

@@ -17,6 +17,54 @@ std::string printed(const std::string& text) {
 #endif
 }
 
+std::vector<std::string> orvexCommand(const std::vector<std::string>& arguments) {
+#ifdef ORVEX_LAUNCHER
+  std::vector<std::string> command{ORVEX_LAUNCHER};
+#else
+  std::vector<std::string> command;
+#endif
+  command.push_back(ORVEX_EXECUTABLE);
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  return command;
+}
+
+ProcessResult runOrvex(const std::vector<std::string>& arguments, const RunOptions& options) {
+  std::vector<std::string> command = orvexCommand(arguments);
+  RunOptions childOptions = options;
+#ifdef ORVEX_LAUNCHER_ADDRESS_SPACE_OPTION
+  if (options.addressSpaceLimit) {
+    command.insert(command.begin() + 1, {ORVEX_LAUNCHER_ADDRESS_SPACE_OPTION,
+                                         std::to_string(*options.addressSpaceLimit)});
+    childOptions.addressSpaceLimit.reset();
+  }
+#endif
+  const std::string program = command.front();
+  command.erase(command.begin());
+  return runProcess(program, command, childOptions);
+}
+
+std::string whyNoAddressSpaceLimit(std::uint64_t limit) {
+  if (kNoAddressSpaceLimit != nullptr) {
+    return kNoAddressSpaceLimit;
+  }
+#ifdef ORVEX_LAUNCHER
+  RunOptions options;
+  options.addressSpaceLimit = limit;
+  const ProcessResult probe = runOrvex({}, options);
+  if (probe.output != "orvex **.DAT") {
+    std::string message = probe.errors;
+    while (!message.empty() && message.back() == '\n') {
+      message.pop_back();
+    }
+    return "under the emulator orvex cannot start in " + std::to_string(limit >> 20) +
+           " MiB of address space: " + message;
+  }
+#else
+  (void)limit;
+#endif
+  return "";
+}
+
 OrvexRun::OrvexRun() {
   std::filesystem::create_directory(scratch_.path() / "input");
   std::filesystem::create_directory(work());
@@ -26,7 +74,7 @@ ProcessResult OrvexRun::extract(const std::string& archive, const RunOptions& ex
   writeFile(archivePath(), archive);
   RunOptions options = extraOptions;
   options.workingDirectory = work();
-  ProcessResult result = runProcess(ORVEX_EXECUTABLE, {archivePath().string()}, options);
+  ProcessResult result = runOrvex({archivePath().string()}, options);
   EXPECT_EQ(result.signal, 0);
   EXPECT_EQ(result.errors, "");
   EXPECT_EQ(readFile(archivePath()), archive) << "the archive was changed";
@@ -34,7 +82,7 @@ ProcessResult OrvexRun::extract(const std::string& archive, const RunOptions& ex
 }
 
 ProcessResult OrvexRun::runWithArguments(const std::vector<std::string>& arguments) {
-  ProcessResult result = runProcess(ORVEX_EXECUTABLE, arguments, {work(), {}, {}});
+  ProcessResult result = runOrvex(arguments, {work(), {}, {}});
   EXPECT_EQ(result.signal, 0);
   EXPECT_EQ(result.errors, "");
   return result;

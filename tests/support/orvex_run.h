@@ -23,8 +23,9 @@ inline constexpr int kUsageStatus = 255;  // -1 as a POSIX exit status
 #endif
 
 // Whether a child's address space can be capped to provoke failing
-// allocations: not on Windows, and not under AddressSanitizer, which reserves
-// terabytes of address space before the program starts.
+// allocations: not on Windows, not under AddressSanitizer, which reserves
+// terabytes of address space before the program starts, and under an
+// emulator only through an option of the emulator's own.
 #if defined(__SANITIZE_ADDRESS__)
 #define ORVEX_TESTS_UNDER_ADDRESS_SANITIZER
 #elif defined(__has_feature)
@@ -35,12 +36,31 @@ inline constexpr int kUsageStatus = 255;  // -1 as a POSIX exit status
 #if defined(_WIN32)
 inline constexpr const char* kNoAddressSpaceLimit =
     "the address space of a Windows child cannot be limited";
+#elif defined(ORVEX_LAUNCHER) && !defined(ORVEX_LAUNCHER_ADDRESS_SPACE_OPTION)
+inline constexpr const char* kNoAddressSpaceLimit =
+    "orvex runs under an emulator that cannot cap its address space: a limit on the emulator's "
+    "process binds the emulator's own reservations, not orvex's";
 #elif defined(ORVEX_TESTS_UNDER_ADDRESS_SANITIZER)
 inline constexpr const char* kNoAddressSpaceLimit =
     "AddressSanitizer cannot run under an address-space limit";
 #else
 inline constexpr const char* kNoAddressSpaceLimit = nullptr;
 #endif
+
+// Why orvex cannot be run here with its address space capped at `limit`
+// bytes, or empty when it can. Under qemu-user the cap covers the guest's
+// addresses from 0 up, where the emulator lays out orvex's image with room
+// for its heap (tens of MiB), so a small cap may not even hold that.
+std::string whyNoAddressSpaceLimit(std::uint64_t limit);
+
+// The command that starts the built orvex with `arguments`: its executable,
+// behind the emulator that runs the build's programs here when orvex cannot
+// start on its own (qemu-user, for a Linux cross build).
+std::vector<std::string> orvexCommand(const std::vector<std::string>& arguments);
+
+// Runs that command. Under an emulator the address-space limit is passed to
+// the emulator (qemu-user's -R), which applies it to orvex alone.
+ProcessResult runOrvex(const std::vector<std::string>& arguments, const RunOptions& options);
 
 // What the tool prints as `text`: on Windows standard output is a text stream
 // and every line end becomes a carriage return and line feed.
