@@ -43,7 +43,7 @@ class FileAccess : public ::testing::Test {
 };
 
 TEST_F(FileAccess, WholeAndChunkedCopiesGiveTheSameBytes) {
-  // The largest range needs a buffer big enough to be mapped on its own.
+  // The largest range needs a buffer that holds whole huge pages.
   const std::string bytes = patternBytes((std::size_t{33} << 20) + 5);
   ArchiveFile& archive = archiveOf(bytes);
   EXPECT_EQ(archive.size(), static_cast<std::int64_t>(bytes.size()));

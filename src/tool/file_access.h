@@ -76,8 +76,6 @@ class EntryBuffer {
 
  private:
   char* data_ = nullptr;
-  std::size_t size_ = 0;
-  bool mapped_ = false;
 };
 
 // Tunes the memory allocator for one large buffer per entry; call once.

@@ -92,7 +92,7 @@ void removeFile(const char* name) {
 }
 
 EntryBuffer::EntryBuffer(std::size_t size)
-    : data_(static_cast<char*>(std::malloc(size == 0 ? 1 : size))), size_(size) {}
+    : data_(static_cast<char*>(std::malloc(size == 0 ? 1 : size))) {}
 
 EntryBuffer::~EntryBuffer() {
   std::free(data_);
