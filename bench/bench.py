@@ -39,7 +39,7 @@ TITLES = {"W1": "W1 media, 64 × 4 MiB", "W2": "W2 small, 20,000 × 2–8 KiB",
           "W5": "W5 directory, 200,000 records, 1 % written",
           "W6": "W6 batch, 400 archives × 4 × 1–8 KiB"}
 LARGE = {"W1", "W4"}
-# The goals: (workload, compared tool, at most this ratio).
+# The goals: (workload, compared tool, at most this ratio).
 GOALS = [("W1", "tar", 0.45), ("W2", "floor", 1.10), ("W3", "floor", 1.15),
          ("W4", "tar", 0.40), ("W4", "copy", 1.30), ("W6", "tar", 0.55), ("W6", "floor", 1.15)]
 
