@@ -63,16 +63,12 @@ class DescriptorStreamBuf : public std::streambuf {
   // The directory is read a record at a time: a record inside the block is
   // one copy, without the general loop's checks.
   std::streamsize xsgetn(char* destination, std::streamsize count) override {
-    if (count > egptr() - gptr()) {
+    if (count < 16 || count > 32 || count > egptr() - gptr()) {
       return std::streambuf::xsgetn(destination, count);
     }
-    if (count >= 16 && count <= 32) {
-      // Two overlapping fixed-size copies, which the compiler does inline.
-      std::memcpy(destination, gptr(), 16);
-      std::memcpy(destination + count - 16, gptr() + count - 16, 16);
-    } else {
-      std::memcpy(destination, gptr(), static_cast<std::size_t>(count));
-    }
+    // Two overlapping fixed-size copies, which the compiler does inline.
+    std::memcpy(destination, gptr(), 16);
+    std::memcpy(destination + count - 16, gptr() + count - 16, 16);
     gbump(static_cast<int>(count));
     return count;
   }
