@@ -15,12 +15,13 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <optional>
+#include <exception>
+#include <filesystem>
+#include <stdexcept>
 #include <string>
 
 #include "support/archive_builder.h"
+#include "support/scratch_directory.h"
 
 namespace {
 
@@ -46,18 +47,6 @@ std::string toneWav() {
          littleEndian(1, 2) + littleEndian(8, 2) + "data" + littleEndian(size, 4) + samples;
 }
 
-std::optional<std::string> readFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    return std::nullopt;
-  }
-  std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  if (file.bad() || bytes.empty()) {
-    return std::nullopt;
-  }
-  return bytes;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -65,23 +54,22 @@ int main(int argc, char** argv) {
     std::printf("usage: make_sample_archive OUTPUT.DAT MEDIA_DIRECTORY\n");
     return 2;
   }
-  const std::string media = argv[2];
-  const auto cover = readFile(media + "/cover.jpg");
-  const auto theme = readFile(media + "/theme.mp3");
-  if (!cover || !theme) {
-    std::printf("cannot read cover.jpg and theme.mp3 in %s\n", argv[2]);
-    return 1;
-  }
-  const std::string archive = orvex::testing::buildArchive({
-      {"README.TXT", "Entries of other types stay in the archive.\n"},
-      {"TONE.WAV", toneWav()},
-      {"Cover.JPG", *cover},
-      {"THEME.Mp3", *theme},
-  });
-  std::ofstream file(argv[1], std::ios::binary | std::ios::trunc);
-  file.write(archive.data(), static_cast<std::streamsize>(archive.size()));
-  if (!file.flush()) {
-    std::printf("cannot write %s\n", argv[1]);
+  const std::filesystem::path media = argv[2];
+  try {
+    const std::string cover = orvex::testing::readFile(media / "cover.jpg");
+    const std::string theme = orvex::testing::readFile(media / "theme.mp3");
+    if (cover.empty() || theme.empty()) {
+      throw std::runtime_error("cover.jpg or theme.mp3 is empty");
+    }
+    orvex::testing::writeFile(argv[1],
+                              orvex::testing::buildArchive({
+                                  {"README.TXT", "Entries of other types stay in the archive.\n"},
+                                  {"TONE.WAV", toneWav()},
+                                  {"Cover.JPG", cover},
+                                  {"THEME.Mp3", theme},
+                              }));
+  } catch (const std::exception& error) {
+    std::printf("%s\n", error.what());
     return 1;
   }
   return 0;
