@@ -8,6 +8,7 @@
 #include "archive/archive_directory.h"
 #include "fuzz_check.h"
 #include "reference_archive.h"
+#include "support/chunked_source.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace orvex;
@@ -20,6 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   fuzz::checkEqual("read in full", reference.complete,
                    read.status == DirectoryReadStatus::complete);
+  testing::ChunkedSource source(bytes, size == 0 ? 1 : 1 + data[size - 1] % 64);
+  const DirectoryReadResult inPieces = readDirectory(source);
+  fuzz::checkEqual("read in pieces, in full", reference.complete,
+                   inPieces.status == DirectoryReadStatus::complete);
   if (!reference.complete) {
     return 0;
   }
@@ -29,6 +34,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto position =
       static_cast<std::size_t>(stream.rdbuf()->pubseekoff(0, std::ios::cur, std::ios::in));
   fuzz::checkEqual("position after the directory", 4 + 17 * reference.records.size(), position);
+
+  // Read in pieces of any size, in blocks, the directory is the same.
+  fuzz::checkEqual("read in pieces, record count", directory.records.size(),
+                   inPieces.directory.records.size());
+  for (std::size_t i = 0; i < directory.records.size(); ++i) {
+    fuzz::checkEqual("read in pieces, offset", std::int64_t{directory.records[i].offset},
+                     std::int64_t{inPieces.directory.records[i].offset});
+    fuzz::checkEqual("read in pieces, name", std::string(directory.records[i].name),
+                     std::string(inPieces.directory.records[i].name));
+  }
 
   const auto archiveSize = static_cast<std::int64_t>(size);
   for (std::size_t i = 0; i < directory.records.size(); ++i) {

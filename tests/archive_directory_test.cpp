@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <streambuf>
 #include <string>
@@ -9,11 +10,13 @@
 #include <vector>
 
 #include "support/archive_builder.h"
+#include "support/chunked_source.h"
 
 namespace orvex {
 namespace {
 
 using testing::buildArchive;
+using testing::ChunkedSource;
 using testing::int32Bytes;
 using testing::recordBytes;
 
@@ -48,16 +51,25 @@ void PrintTo(const DirectoryCase& c, std::ostream* out) {
 
 class ReadDirectory : public ::testing::TestWithParam<DirectoryCase> {};
 
+void expectRecords(const DirectoryReadResult& result, const DirectoryCase& c,
+                   const std::string& how) {
+  EXPECT_EQ(result.status, c.status) << how;
+  const std::vector<Named> actual = namedRecords(result.directory);
+  ASSERT_EQ(actual.size(), c.records.size()) << how;
+  for (std::size_t i = 0; i < actual.size(); ++i) {
+    EXPECT_EQ(actual[i].offset, c.records[i].offset) << how << ", record " << i;
+    EXPECT_EQ(actual[i].name, c.records[i].name) << how << ", record " << i;
+  }
+}
+
 TEST_P(ReadDirectory, ReadsRecordsUpToTheTerminator) {
   const DirectoryCase& c = GetParam();
   std::istringstream stream(c.bytes);
-  const DirectoryReadResult result = readDirectory(stream);
-  EXPECT_EQ(result.status, c.status);
-  const std::vector<Named> actual = namedRecords(result.directory);
-  ASSERT_EQ(actual.size(), c.records.size());
-  for (std::size_t i = 0; i < actual.size(); ++i) {
-    EXPECT_EQ(actual[i].offset, c.records[i].offset) << "record " << i;
-    EXPECT_EQ(actual[i].name, c.records[i].name) << "record " << i;
+  expectRecords(readDirectory(stream), c, "from a stream");
+  // Reads that end anywhere, inside the count or a record, change nothing.
+  for (const std::size_t chunk : {1, 3, 16, 17, 18, 40, 70000}) {
+    ChunkedSource source(c.bytes, chunk);
+    expectRecords(readDirectory(source), c, "in pieces of " + std::to_string(chunk));
   }
 }
 
@@ -160,6 +172,48 @@ TEST(ReadDirectoryLimits, ReadsAStreamThatCannotSeek) {
     EXPECT_EQ(entryCount(result.directory), 2u);
     EXPECT_STREQ(result.directory.records[1].name, "B.MP3");
   }
+}
+
+TEST(ReadDirectoryLimits, ReadsManyRecordsAtATimeWhateverTheCountSays) {
+  constexpr std::size_t kEntries = 10000;  // the directory spans several blocks
+  const std::vector<testing::Entry> entries(kEntries, {"E.WAV", "x"});
+  const std::size_t directoryEnd = 4 + 17 * (kEntries + 1);
+  struct CountCase {
+    std::int32_t count;
+    std::size_t chunk;
+    std::size_t mostReads;  // after the count's
+    bool stopsAtTheDirectory;
+  };
+  for (const CountCase& c : {CountCase{kEntries + 1, 1 << 20, 3, true},  // honest
+                             CountCase{kEntries, 1 << 20, 3, true},      // terminator left out
+                             CountCase{2, 1 << 20, 4, false},            // too small
+                             CountCase{-5, 1 << 20, 3, false},
+                             CountCase{0x7fffffff, 1 << 20, 3, false},  // far too large
+                             CountCase{kEntries + 1, 1000, 171, true}}) {
+    ChunkedSource source(buildArchive(entries, c.count) + std::string(100000, 'd'), c.chunk);
+    const DirectoryReadResult result = readDirectory(source);
+    const std::string how = "count " + std::to_string(c.count);
+    ASSERT_EQ(result.status, DirectoryReadStatus::complete) << how;
+    EXPECT_EQ(entryCount(result.directory), kEntries) << how;
+    EXPECT_EQ(result.directory.records[kEntries - 1].offset + 1,
+              result.directory.records[kEntries].offset)
+        << how;
+    EXPECT_LE(source.requests.size(), 1 + c.mostReads) << how;
+    for (const std::size_t request : source.requests) {
+      EXPECT_LT(request, std::size_t{65536}) << how;
+    }
+    if (c.stopsAtTheDirectory) {
+      // A count near the truth keeps the reads out of the entries' bytes.
+      EXPECT_LE(source.position, directoryEnd + 17) << how;
+    }
+  }
+}
+
+TEST(ReadDirectoryLimits, ASmallDirectoryComesInOneRead) {
+  ChunkedSource source(buildArchive({{"A.WAV", "aaaa"}, {"B.JPG", "bbbb"}}), 1 << 20);
+  const DirectoryReadResult result = readDirectory(source);
+  ASSERT_EQ(result.status, DirectoryReadStatus::complete);
+  EXPECT_EQ(source.requests.size(), 2u);  // the count, then every record
 }
 
 TEST(EntryExtent, SizeAndBoundsFollowFromNeighbouringOffsets) {

@@ -33,7 +33,7 @@ TEST_F(InScratchDirectory, ArchiveCutShortAfterOpeningLeavesNoFileBehind) {
   testing::writeFile("archive.dat", bytes);
   ArchiveFile archive;
   ASSERT_TRUE(archive.open("archive.dat"));
-  DirectoryReadResult read = readDirectory(archive.stream());
+  DirectoryReadResult read = readDirectory(archive.source());
   ASSERT_EQ(read.status, DirectoryReadStatus::complete);
   std::strcpy(read.directory.records[0].name, "A.wav");
 

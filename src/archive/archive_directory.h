@@ -48,14 +48,46 @@ struct DirectoryReadResult {
   DirectoryReadStatus status = DirectoryReadStatus::truncated;
 };
 
+// The archive's bytes, front to back from its first byte, as the directory
+// reading takes them.
+class ArchiveSource {
+ public:
+  // Copies up to `capacity` (at least 1) of the next bytes to `destination`
+  // and returns how many; 0 at the archive's end or when reading fails.
+  virtual std::size_t readSome(char* destination, std::size_t capacity) = 0;
+  // How many bytes are left to read, or -1 when that cannot be told (a pipe,
+  // say).
+  virtual std::int64_t remainingBytes() = 0;
+
+ protected:
+  ~ArchiveSource() = default;
+};
+
+// A stream as a source, handed out at most one record at a time, so that
+// after `readDirectory` the stream stands right behind the last record read.
+class StreamArchiveSource final : public ArchiveSource {
+ public:
+  explicit StreamArchiveSource(std::istream& stream) : stream_(stream) {}
+  std::size_t readSome(char* destination, std::size_t capacity) override;
+  std::int64_t remainingBytes() override;
+
+ private:
+  std::istream& stream_;
+};
+
 // Reads the count and the records from `archive`, which stands at the
 // archive's first byte, up to and including the terminator record. The count
-// is only a hint for the first reservation, which never exceeds what the
+// is only a hint: for the first reservation, which never exceeds what the
 // archive's remaining length can hold (nor a modest fixed cap) and is skipped
-// when memory is short; the table grows when the terminator comes later.
-// Afterwards the stream stands right behind the last record read. Prints
-// nothing; throws std::bad_alloc only when the records really read do not fit
-// in memory.
+// when memory is short, and for the size of the reads, which take many
+// records at a time; the table grows when the terminator comes later. The
+// source may be left past the last record read (a stream source is not).
+// Prints nothing; throws std::bad_alloc only when the records really read do
+// not fit in memory.
+DirectoryReadResult readDirectory(ArchiveSource& archive);
+
+// The same from a stream, which afterwards stands right behind the last
+// record read.
 DirectoryReadResult readDirectory(std::istream& archive);
 
 // Number of entries the directory describes: its records less the terminator.

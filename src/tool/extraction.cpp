@@ -54,7 +54,7 @@ int runExtraction(const std::string& archivePath) {
     std::printf("File Not Found.\n");
     return kExitFailure;
   }
-  DirectoryReadResult read = readDirectory(archive.stream());
+  DirectoryReadResult read = readDirectory(archive.source());
   if (read.status != DirectoryReadStatus::complete) {
     std::printf("Archive is broken.\n");
     return kExitFailure;

@@ -7,9 +7,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <istream>
 #include <memory>
 #include <string>
+
+#include "archive/archive_directory.h"
 
 namespace orvex {
 
@@ -23,8 +24,8 @@ class ArchiveFile {
   // Opens `path` for reading and measures it. Fails for a directory.
   bool open(const std::string& path);
   std::int64_t size() const;
-  // The archive as a stream standing at its first byte, for the directory.
-  std::istream& stream();
+  // The archive from its first byte on, for the directory.
+  ArchiveSource& source();
   // Reads exactly `size` bytes from `offset` on; false when fewer arrive.
   bool readAt(std::int64_t offset, char* destination, std::size_t size);
 

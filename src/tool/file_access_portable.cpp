@@ -12,6 +12,7 @@ namespace orvex {
 struct ArchiveFile::State {
   std::string path;
   std::ifstream stream;
+  StreamArchiveSource source{stream};
   std::int64_t size = 0;
 };
 
@@ -45,8 +46,8 @@ std::int64_t ArchiveFile::size() const {
   return state_->size;
 }
 
-std::istream& ArchiveFile::stream() {
-  return state_->stream;
+ArchiveSource& ArchiveFile::source() {
+  return state_->source;
 }
 
 bool ArchiveFile::readAt(std::int64_t offset, char* destination, std::size_t size) {

@@ -6,12 +6,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <streambuf>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -31,83 +31,34 @@ namespace {
 constexpr std::size_t kHugePageSize = std::size_t{2} << 20;
 constexpr int kHeapTrimThreshold = INT_MAX;
 
-// Sequential reads for the directory, in large blocks. It knows where its
-// block lies in the file, so telling the position and seeking within the
-// block (as the directory reading does to measure the archive) cost no
-// system call and do not read the block again.
-class DescriptorStreamBuf : public std::streambuf {
+// The directory's reads, from the archive's first byte on. The reading
+// brings its own block, so the bytes go straight into it.
+class DescriptorSource final : public ArchiveSource {
  public:
   void attach(int fd, std::int64_t size) {
     fd_ = fd;
     size_ = size;
-    blockStart_ = 0;
-    blockLength_ = 0;
-    setg(buffer_, buffer_, buffer_);
+    position_ = 0;
   }
 
- protected:
-  int_type underflow() override {
+  std::size_t readSome(char* destination, std::size_t capacity) override {
     ssize_t got = 0;
     do {
-      got = ::read(fd_, buffer_, sizeof buffer_);
+      got = ::pread(fd_, destination, capacity, static_cast<off_t>(position_));
     } while (got < 0 && errno == EINTR);
     if (got <= 0) {
-      return traits_type::eof();
+      return 0;
     }
-    blockStart_ += blockLength_;
-    blockLength_ = got;
-    setg(buffer_, buffer_, buffer_ + got);
-    return traits_type::to_int_type(*gptr());
+    position_ += got;
+    return static_cast<std::size_t>(got);
   }
 
-  // The directory is read a record at a time: a record inside the block is
-  // one copy, without the general loop's checks.
-  std::streamsize xsgetn(char* destination, std::streamsize count) override {
-    if (count < 16 || count > 32 || count > egptr() - gptr()) {
-      return std::streambuf::xsgetn(destination, count);
-    }
-    // Two overlapping fixed-size copies, which the compiler does inline.
-    std::memcpy(destination, gptr(), 16);
-    std::memcpy(destination + count - 16, gptr() + count - 16, 16);
-    gbump(static_cast<int>(count));
-    return count;
-  }
-
-  pos_type seekoff(off_type offset, std::ios_base::seekdir direction,
-                   std::ios_base::openmode) override {
-    const std::int64_t from = direction == std::ios_base::beg   ? 0
-                              : direction == std::ios_base::end ? size_
-                                                                : blockStart_ + (gptr() - eback());
-    const std::int64_t target = from + static_cast<std::int64_t>(offset);
-    if (target < 0) {
-      return pos_type(off_type(-1));
-    }
-    if (target >= blockStart_ && target <= blockStart_ + blockLength_) {
-      setg(buffer_, buffer_ + (target - blockStart_), buffer_ + blockLength_);
-    } else {
-      // The descriptor stands at the block's end; reading goes on from the target.
-      if (::lseek(fd_, static_cast<off_t>(target), SEEK_SET) < 0) {
-        return pos_type(off_type(-1));
-      }
-      blockStart_ = target;
-      blockLength_ = 0;
-      setg(buffer_, buffer_, buffer_);
-    }
-    return pos_type(off_type(target));
-  }
-
-  pos_type seekpos(pos_type position, std::ios_base::openmode mode) override {
-    return seekoff(off_type(position), std::ios_base::beg, mode);
-  }
+  std::int64_t remainingBytes() override { return size_ > position_ ? size_ - position_ : 0; }
 
  private:
   int fd_ = -1;
   std::int64_t size_ = 0;
-  // Where buffer_[0] lies in the file, and how many bytes of the file
-  // buffer_ holds from there; the descriptor stands right behind them.
-  std::int64_t blockStart_ = 0;
-  std::int64_t blockLength_ = 0;
-  char buffer_[64 * 1024];
+  std::int64_t position_ = 0;
 };
 
 }  // namespace
@@ -117,14 +68,10 @@ struct ArchiveFile::State {
   std::int64_t size = 0;
   dev_t device = 0;
   ino_t inode = 0;
-  DescriptorStreamBuf streamBuf;
-  std::istream stream{nullptr};
+  DescriptorSource source;
 };
 
-// Default-initialised, not value-initialised: the stream's 64 KiB block stays
-// untouched until reads fill it, instead of being zeroed first (16 page
-// faults, a third of what a run on a small archive takes).
-ArchiveFile::ArchiveFile() : state_(std::make_unique_for_overwrite<State>()) {}
+ArchiveFile::ArchiveFile() : state_(std::make_unique<State>()) {}
 
 ArchiveFile::~ArchiveFile() {
   if (state_->fd >= 0) {
@@ -155,8 +102,7 @@ bool ArchiveFile::open(const std::string& path) {
   state_->size = size;
   state_->device = status.st_dev;
   state_->inode = status.st_ino;
-  state_->streamBuf.attach(fd, size);
-  state_->stream.rdbuf(&state_->streamBuf);
+  state_->source.attach(fd, size);
   return true;
 }
 
@@ -164,8 +110,8 @@ std::int64_t ArchiveFile::size() const {
   return state_->size;
 }
 
-std::istream& ArchiveFile::stream() {
-  return state_->stream;
+ArchiveSource& ArchiveFile::source() {
+  return state_->source;
 }
 
 bool ArchiveFile::readAt(std::int64_t offset, char* destination, std::size_t size) {
