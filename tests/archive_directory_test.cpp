@@ -67,7 +67,7 @@ TEST_P(ReadDirectory, ReadsRecordsUpToTheTerminator) {
   std::istringstream stream(c.bytes);
   expectRecords(readDirectory(stream), c, "from a stream");
   // Reads that end anywhere, inside the count or a record, change nothing.
-  for (const std::size_t chunk : {1, 3, 16, 17, 18, 40, 70000}) {
+  for (const std::size_t chunk : {1u, 3u, 16u, 17u, 18u, 40u, 70000u}) {
     ChunkedSource source(c.bytes, chunk);
     expectRecords(readDirectory(source), c, "in pieces of " + std::to_string(chunk));
   }
