@@ -351,7 +351,20 @@ TEST_F(OrvexRun, ReadOnlyDestinationIsACreateFailureAndTheRunGoesOn) {
   // The user must be able to run the tool at all, and the modes must bind.
   const ProcessResult probe = runOrvex({}, {work(), {}, options.user});
   if (probe.output != "orvex **.DAT") {
-    GTEST_SKIP() << "the tool cannot be run as an unprivileged user here: " << probe.errors;
+    // Most often the build lies below a directory that others cannot enter.
+    std::string blocked;
+    for (fs::path up = fs::path(ORVEX_EXECUTABLE).parent_path(); blocked.empty();
+         up = up.parent_path()) {
+      if ((fs::status(up).permissions() & fs::perms::others_exec) == fs::perms::none) {
+        blocked = up.string() + " cannot be entered by others";
+      }
+      if (up == up.parent_path()) {
+        break;
+      }
+    }
+    GTEST_SKIP() << "the tool cannot be run as "
+                 << (options.user.empty() ? "this user" : options.user) << " here: " << probe.errors
+                 << blocked;
   }
   if (options.user.empty() && access(work().c_str(), W_OK) == 0) {
     GTEST_SKIP() << "directory modes do not bind this user";

@@ -1,0 +1,23 @@
+# Install rules, and the files that scripts/release.sh packs beside the
+# program. The version is the project's (CMakeLists.txt), written into:
+#   <build>/orvex.1     the manual page
+#   <build>/version     the version alone, for scripts
+#   <build>/README.txt  and LICENSE.txt, for Windows, with CRLF line ends
+include(GNUInstallDirs)
+
+configure_file(docs/orvex.1.in orvex.1 @ONLY)
+file(CONFIGURE OUTPUT version CONTENT "${PROJECT_VERSION}\n")
+if(WIN32)
+  configure_file(docs/windows-readme.txt.in README.txt @ONLY NEWLINE_STYLE CRLF)
+  configure_file(LICENSE LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
+endif()
+
+install(TARGETS orvex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_BINARY_DIR}/orvex.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# The Debian package's changelog names the version being built.
+file(STRINGS cmake/debian/changelog orvex_changelog_top LIMIT_COUNT 1)
+if(NOT orvex_changelog_top MATCHES "^orvex \\(${PROJECT_VERSION}\\) ")
+  message(FATAL_ERROR "cmake/debian/changelog begins with \"${orvex_changelog_top}\": "
+                      "give version ${PROJECT_VERSION} an entry first")
+endif()
