@@ -1,57 +1,39 @@
 #!/usr/bin/env bash
-# Makes every release asset into build/dist/, beside one SHA256SUMS:
-#
-#   orvex-VERSION-linux-x86_64.tar.gz   orvex_VERSION_amd64.deb
-#   orvex-VERSION-linux-aarch64.tar.gz  orvex_VERSION_arm64.deb
-#   orvex-VERSION-win32.zip             orvex-VERSION-win64.zip
-#
-# Each build is configured afresh, built, and its whole test suite run
-# (natively, under qemu-aarch64, under Wine); the assets hold the tested
-# programs, stripped. Without 32-bit Wine the 32-bit Windows program is built
-# and packed untested, with a warning. ORVEX_RELEASE_TESTS=0 builds and packs
-# without building or running any test, to check that a second build gives
-# the same bytes. Every asset is the same bytes wherever, whenever and with
-# whatever umask it is made: times are SOURCE_DATE_EPOCH (the environment's,
-# else the commit's date), owners root, modes set explicitly, names sorted.
+# Makes every release asset into build/dist/, with one SHA256SUMS: a .tar.gz
+# and a .deb for x86-64 and aarch64 Linux, a .zip for 32- and 64-bit Windows.
+# Each build is configured afresh and its whole test suite run (natively,
+# under qemu-aarch64, under Wine); the assets hold the tested programs,
+# stripped. ORVEX_RELEASE_TESTS=0 skips the tests (to check that a second
+# build gives the same bytes). Times are SOURCE_DATE_EPOCH (else the commit's
+# date), owners root, modes explicit and names sorted, so that every asset is
+# the same bytes wherever, whenever and under whatever umask it is made.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-run_tests=${ORVEX_RELEASE_TESTS:-1}
+tests=yes
+[ "${ORVEX_RELEASE_TESTS:-1}" != 0 ] || tests=no
 
-# Each tool the release needs, and the Debian package that brings it.
+# What the release needs, each with the Debian package that brings it.
+needs="cmake:cmake ninja:ninja-build g++:g++ aarch64-linux-gnu-g++:g++-aarch64-linux-gnu
+  i686-w64-mingw32-g++-posix:g++-mingw-w64-i686-posix zip:zip dpkg-deb:dpkg
+  x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix"
+[ $tests = no ] || needs+=" /usr/include/gtest:libgtest-dev /usr/src/googletest:googletest
+  qemu-aarch64:qemu-user /usr/lib/wine/wine64:wine64"
 missing=""
-need() {
-  command -v "$1" >/dev/null || [ -e "$1" ] || missing+=" $2"
-}
-need cmake cmake
-need ninja ninja-build
-need g++ g++
-need aarch64-linux-gnu-g++ g++-aarch64-linux-gnu
-need i686-w64-mingw32-g++-posix g++-mingw-w64-i686-posix
-need x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64-posix
-need zip zip
-need gzip gzip
-need dpkg-deb dpkg
-if [ "$run_tests" != 0 ]; then
-  need /usr/include/gtest/gtest.h libgtest-dev
-  need /usr/src/googletest googletest
-  need qemu-aarch64 qemu-user
-  need /usr/lib/wine/wine64 wine64
-fi
+for need in $needs; do
+  command -v "${need%%:*}" >/dev/null || [ -e "${need%%:*}" ] || missing+=" ${need#*:}"
+done
 if [ -n "$missing" ]; then
   echo "release.sh: missing tools; install them with: apt-get install -y$missing" >&2
   exit 1
 fi
 
-if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
-  SOURCE_DATE_EPOCH=$(git -c safe.directory="$PWD" log -1 --format=%ct)
-fi
-export SOURCE_DATE_EPOCH
-if [ -n "$(git -c safe.directory="$PWD" status --porcelain 2>/dev/null)" ]; then
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -c safe.directory="$PWD" log -1 --format=%ct)}
+if [ -n "$(git -c safe.directory="$PWD" status --porcelain)" ]; then
   echo "release.sh: WARNING: the tree differs from its commit" >&2
 fi
 
-# build PRESET TESTS: configures afresh and builds; with TESTS=yes builds and
-# runs the whole test suite too, else builds the program alone.
+# build PRESET yes|no: configures afresh and builds; with yes, everything,
+# and runs the tests; with no, the program alone.
 build() {
   if [ "$2" = yes ]; then
     cmake --preset "$1" --fresh -DORVEX_REQUIRE_TESTS=ON
@@ -62,8 +44,6 @@ build() {
     cmake --build --preset "$1" --target orvex
   fi
 }
-tests=yes
-[ "$run_tests" != 0 ] || tests=no
 build release $tests
 build linux-arm64 $tests
 build windows-x64 $tests
@@ -76,56 +56,45 @@ else
 fi
 
 version=$(cat build/release/version)
-dist=build/dist
-stage=build/dist-staging
+dist=$PWD/build/dist
+stage=$PWD/build/dist-staging
 rm -rf "$dist" "$stage"
 mkdir -p "$dist" "$stage"
-dist=$(cd "$dist" && pwd)
 
-# put MODE SOURCE DESTINATION: a staged file with a fixed mode and time.
-put() {
-  install -D -m "$1" "$2" "$3"
-}
-# strip_into STRIP BUILD FILE DESTINATION: the tested program, stripped.
-strip_into() {
-  install -d "$(dirname "$4")"
-  "$1" -o "$4" "build/$2/src/$3"
-  chmod 755 "$4"
-}
-# settle DIRECTORY: fixed times for everything under it, directories 755.
+# put MODE SOURCE DESTINATION: stages a file with a fixed mode.
+put() { install -D -m "$1" "$2" "$3"; }
+# settle DIRECTORY: fixed times for everything in it, and directories 755.
 settle() {
   find "$1" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
   find "$1" -type d -exec chmod 755 {} +
 }
 
-# The Linux tarballs: one folder with the program, its manual page, README.md
-# and LICENSE.
-for target in release:x86_64:strip linux-arm64:aarch64:aarch64-linux-gnu-strip; do
-  IFS=: read -r preset machine strip <<<"$target"
+for target in release:x86_64:amd64:strip linux-arm64:aarch64:arm64:aarch64-linux-gnu-strip; do
+  IFS=: read -r preset machine architecture strip <<<"$target"
+  # The tarball: one folder with the program, its manual page, README.md and LICENSE.
   name=orvex-$version-linux-$machine
-  strip_into "$strip" "$preset" orvex "$stage/$name/orvex"
+  mkdir "$stage/$name"
+  "$strip" -o "$stage/$name/orvex" "build/$preset/src/orvex"
   put 644 "build/$preset/orvex.1" "$stage/$name/orvex.1"
   put 644 README.md "$stage/$name/README.md"
   put 644 LICENSE "$stage/$name/LICENSE"
+  chmod 755 "$stage/$name/orvex"
   settle "$stage/$name"
   tar --create --sort=name --owner=0 --group=0 --numeric-owner --format=gnu \
     --mtime="@$SOURCE_DATE_EPOCH" --directory "$stage" "$name" | gzip -9n >"$dist/$name.tar.gz"
-done
 
-# The Debian packages: /usr/bin/orvex, the manual page, the copyright and
-# changelog, and the override for lintian's tag on static programs.
-for target in release:amd64:strip linux-arm64:arm64:aarch64-linux-gnu-strip; do
-  IFS=: read -r preset architecture strip <<<"$target"
+  # The Debian package: the same program and manual page, the copyright and
+  # changelog, and the override of lintian's tag for static programs.
   root=$stage/deb-$architecture
-  strip_into "$strip" "$preset" orvex "$root/usr/bin/orvex"
+  put 755 "$stage/$name/orvex" "$root/usr/bin/orvex"
   install -d "$root/usr/share/man/man1" "$root/usr/share/doc/orvex" "$root/DEBIAN"
   gzip -9n <"build/$preset/orvex.1" >"$root/usr/share/man/man1/orvex.1.gz"
   gzip -9n <cmake/debian/changelog >"$root/usr/share/doc/orvex/changelog.gz"
-  chmod 644 "$root/usr/share/man/man1/orvex.1.gz" "$root/usr/share/doc/orvex/changelog.gz"
+  chmod 644 "$root"/usr/share/*/*/*.gz
   put 644 cmake/debian/copyright "$root/usr/share/doc/orvex/copyright"
   put 644 cmake/debian/lintian-overrides "$root/usr/share/lintian/overrides/orvex"
   (cd "$root" && find usr -type f | LC_ALL=C sort | xargs md5sum) >"$root/DEBIAN/md5sums"
-  size=$(find "$root/usr" -type f -printf '%s\n' | awk '{ kib += int(($1 + 1023) / 1024) } END { print kib }')
+  size=$(find "$root/usr" -type f -printf '%s\n' | awk '{ k += int(($1 + 1023) / 1024) } END { print k }')
   sed -e "s/@VERSION@/$version/" -e "s/@ARCHITECTURE@/$architecture/" -e "s/@SIZE@/$size/" \
     cmake/debian/control.in >"$root/DEBIAN/control"
   chmod 644 "$root/DEBIAN/md5sums" "$root/DEBIAN/control"
@@ -133,11 +102,13 @@ for target in release:amd64:strip linux-arm64:arm64:aarch64-linux-gnu-strip; do
   dpkg-deb --root-owner-group --build "$root" "$dist/orvex_${version}_$architecture.deb"
 done
 
-# The Windows zips: one folder with orvex.exe, README.txt and LICENSE.txt.
+# The zips: one folder with orvex.exe, README.txt and LICENSE.txt.
 for target in windows-x86:win32:i686 windows-x64:win64:x86_64; do
   IFS=: read -r preset system triplet <<<"$target"
   name=orvex-$version-$system
-  strip_into "$triplet-w64-mingw32-strip" "$preset" orvex.exe "$stage/$name/orvex.exe"
+  mkdir "$stage/$name"
+  "$triplet-w64-mingw32-strip" -o "$stage/$name/orvex.exe" "build/$preset/src/orvex.exe"
+  chmod 755 "$stage/$name/orvex.exe"
   put 644 "build/$preset/README.txt" "$stage/$name/README.txt"
   put 644 "build/$preset/LICENSE.txt" "$stage/$name/LICENSE.txt"
   settle "$stage/$name"
