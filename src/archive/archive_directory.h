@@ -11,7 +11,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <istream>
-#include <map>
 #include <vector>
 
 namespace orvex {
@@ -104,27 +103,6 @@ std::int64_t entrySize(const ArchiveDirectory& directory, std::size_t index);
 // offset).
 bool entryLiesInArchive(const ArchiveDirectory& directory, std::size_t index,
                         std::int64_t archiveSize);
-
-// The bytes of the archive that entries written so far in one run came from.
-// Entries may point at the same bytes, so a crafted directory of N records
-// could have every entry cover the whole archive and ask for N times its size
-// on disk; an entry that shares a byte with one already written is refused
-// instead, so a run never writes more bytes than the archive holds. Looking
-// up and adding an entry take logarithmic time in the number of separate
-// stretches kept, and entries that follow one another merge into one.
-class WrittenExtents {
- public:
-  // Whether the entry of record `index` shares at least one byte with an
-  // entry added here. An empty entry shares none.
-  bool overlaps(const ArchiveDirectory& directory, std::size_t index) const;
-  // Adds the entry of record `index`, whose bytes lie in the archive.
-  void add(const ArchiveDirectory& directory, std::size_t index);
-
- private:
-  // First byte -> one past the last byte of each stretch; the stretches are
-  // disjoint and never touch.
-  std::map<std::int64_t, std::int64_t> stretches_;
-};
 
 }  // namespace orvex
 

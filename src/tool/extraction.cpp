@@ -48,7 +48,6 @@ bool extractEntry(ArchiveFile& archive, const ArchiveDirectory& directory, std::
 }
 
 int runExtraction(const std::string& archivePath) {
-  prepareEntryBuffers();
   ArchiveFile archive;
   if (!archive.open(archivePath)) {
     std::printf("File Not Found.\n");

@@ -6,6 +6,7 @@
 
 #include "archive/archive_directory.h"
 #include "file_access.h"
+#include "written_extents.h"
 
 namespace orvex {
 

@@ -79,9 +79,6 @@ class EntryBuffer {
   char* data_ = nullptr;
 };
 
-// Tunes the memory allocator for one large buffer per entry; call once.
-void prepareEntryBuffers();
-
 }  // namespace orvex
 
 #endif  // ORVEX_TOOL_FILE_ACCESS_H

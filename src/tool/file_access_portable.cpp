@@ -99,6 +99,4 @@ EntryBuffer::~EntryBuffer() {
   std::free(data_);
 }
 
-void prepareEntryBuffers() {}
-
 }  // namespace orvex

@@ -1,21 +1,16 @@
 // File access through the POSIX calls: one open, one pread, one write and
-// one close per extracted file, and entry buffers that the heap serves again
-// from one entry to the next.
+// one close per extracted file, and entry buffers backed by huge pages where
+// they are large enough.
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 
 #include "file_access.h"
 #include "full_transfer.h"
@@ -23,13 +18,10 @@
 namespace orvex {
 namespace {
 
-// Every entry's buffer comes from the heap, and the heap keeps what is freed:
-// the next entry's buffer is carved from the same pages, already faulted in,
-// instead of from a fresh mapping that the kernel must zero first. What the
-// heap holds is never more than the largest buffer so far (and the directory).
-// The whole 2 MiB pages inside a buffer are asked for as huge pages.
+// The whole 2 MiB pages inside an entry's buffer are asked for as huge pages.
+// The orvex program has the heap keep freed buffers (main.cpp), so the next
+// entry's buffer reuses those pages, already faulted in.
 constexpr std::size_t kHugePageSize = std::size_t{2} << 20;
-constexpr int kHeapTrimThreshold = INT_MAX;
 
 // The directory's reads, from the archive's first byte on. The reading
 // brings its own block, so the bytes go straight into it.
@@ -215,16 +207,6 @@ EntryBuffer::EntryBuffer(std::size_t size)
 
 EntryBuffer::~EntryBuffer() {
   std::free(data_);
-}
-
-void prepareEntryBuffers() {
-#ifdef __GLIBC__
-  // No block gets a mapping of its own (glibc otherwise maps large blocks,
-  // from 128 KiB up to a threshold that rises to 32 MiB, separately and
-  // unmaps them on free), and a free never hands the heap's top back.
-  ::mallopt(M_MMAP_MAX, 0);
-  ::mallopt(M_TRIM_THRESHOLD, kHeapTrimThreshold);
-#endif
 }
 
 }  // namespace orvex

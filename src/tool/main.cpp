@@ -1,8 +1,34 @@
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <new>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include "extraction.h"
+
+#ifdef __GLIBC__
+namespace {
+
+// Every entry's buffer comes from the heap, and the heap keeps what is freed:
+// the next entry's buffer is carved from the same pages, already faulted in,
+// instead of from a fresh mapping that the kernel must zero first. What the
+// heap holds is never more than the largest buffer so far (and the directory).
+// The allocator serves the whole process, so only the program sets it up,
+// not the libraries that tests and fuzz targets run in-process.
+void keepEntryBuffersOnTheHeap() {
+  constexpr int kHeapTrimThreshold = INT_MAX;
+  // No block gets a mapping of its own (glibc otherwise maps large blocks,
+  // from 128 KiB up to a threshold that rises to 32 MiB, separately and
+  // unmaps them on free), and a free never hands the heap's top back.
+  ::mallopt(M_MMAP_MAX, 0);
+  ::mallopt(M_TRIM_THRESHOLD, kHeapTrimThreshold);
+}
+
+}  // namespace
+#endif
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -13,6 +39,9 @@ int main(int argc, char** argv) {
 #ifdef SIGPIPE
   // A reader that goes away early must not kill the run halfway through an entry.
   std::signal(SIGPIPE, SIG_IGN);
+#endif
+#ifdef __GLIBC__
+  keepEntryBuffersOnTheHeap();
 #endif
   int status = orvex::kExitFailure;
   try {
