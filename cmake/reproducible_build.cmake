@@ -2,7 +2,7 @@
 # built: what the compiler records of source and build paths (debug
 # information, __FILE__) is made relative, and the MinGW-w64 linker leaves
 # the link time out of the PE header. Packages take their times from
-# SOURCE_DATE_EPOCH (cmake/cpack_project_config.cmake).
+# SOURCE_DATE_EPOCH (scripts/release.sh).
 option(ORVEX_REPRODUCIBLE_BUILD "Record no absolute path or build time in what is built" ON)
 if(NOT ORVEX_REPRODUCIBLE_BUILD)
   return()
