@@ -16,8 +16,10 @@ install(TARGETS orvex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_BINARY_DIR}/orvex.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # The Debian package's changelog names the version being built.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS cmake/debian/changelog)
 file(STRINGS cmake/debian/changelog orvex_changelog_top LIMIT_COUNT 1)
-if(NOT orvex_changelog_top MATCHES "^orvex \\(${PROJECT_VERSION}\\) ")
+string(REPLACE "." "\\." orvex_version_pattern "${PROJECT_VERSION}")
+if(NOT orvex_changelog_top MATCHES "^orvex \\(${orvex_version_pattern}\\) ")
   message(FATAL_ERROR "cmake/debian/changelog begins with \"${orvex_changelog_top}\": "
                       "give version ${PROJECT_VERSION} an entry first")
 endif()

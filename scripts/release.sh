@@ -13,7 +13,7 @@ tests=yes
 [ "${ORVEX_RELEASE_TESTS:-1}" != 0 ] || tests=no
 
 # What the release needs, each with the Debian package that brings it.
-needs="cmake:cmake ninja:ninja-build g++:g++ aarch64-linux-gnu-g++:g++-aarch64-linux-gnu
+needs="git:git cmake:cmake ninja:ninja-build g++:g++ aarch64-linux-gnu-g++:g++-aarch64-linux-gnu
   i686-w64-mingw32-g++-posix:g++-mingw-w64-i686-posix zip:zip dpkg-deb:dpkg
   x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix"
 [ $tests = no ] || needs+=" /usr/include/gtest:libgtest-dev /usr/src/googletest:googletest
@@ -27,21 +27,30 @@ if [ -n "$missing" ]; then
   exit 1
 fi
 
-export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -c safe.directory="$PWD" log -1 --format=%ct)}
-if [ -n "$(git -c safe.directory="$PWD" status --porcelain)" ]; then
-  echo "release.sh: WARNING: the tree differs from its commit" >&2
+if [ "$(dpkg --print-architecture)" != amd64 ]; then
+  echo "release.sh: the release is built on x86-64 (amd64) Debian" >&2
+  exit 1
 fi
+# The assets are of a commit: its date is their time.
+git() { command git -c safe.directory="$PWD" "$@"; }
+if ! status=$(git status --porcelain) || [ -n "$status" ]; then
+  echo "release.sh: the tree is not a clean git checkout; commit first" >&2
+  exit 1
+fi
+SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+export SOURCE_DATE_EPOCH
 
-# build PRESET yes|no: configures afresh and builds; with yes, everything,
-# and runs the tests; with no, the program alone.
+# build PRESET yes|some|no: configures afresh and builds; with yes,
+# everything, and runs every test; with some, the tests that need no
+# emulator; with no, the program alone.
 build() {
-  if [ "$2" = yes ]; then
-    cmake --preset "$1" --fresh -DORVEX_REQUIRE_TESTS=ON
-    cmake --build --preset "$1"
-    ctest --preset "$1"
-  else
+  if [ "$2" = no ]; then
     cmake --preset "$1" --fresh -DORVEX_BUILD_TESTS=OFF
     cmake --build --preset "$1" --target orvex
+  else
+    cmake --preset "$1" --fresh -DORVEX_REQUIRE_TESTS="$([ "$2" = yes ] && echo ON || echo OFF)"
+    cmake --build --preset "$1"
+    ctest --preset "$1"
   fi
 }
 build release $tests
@@ -50,7 +59,7 @@ build windows-x64 $tests
 if [ $tests = yes ] && [ ! -e /usr/lib/wine/wine ]; then
   echo "WARNING: no 32-bit Wine (apt-get install wine32:i386):" \
     "the 32-bit Windows tests did not run" >&2
-  build windows-x86 no
+  build windows-x86 some
 else
   build windows-x86 $tests
 fi
@@ -99,7 +108,7 @@ for target in release:x86_64:amd64:strip linux-arm64:aarch64:arm64:aarch64-linux
     cmake/debian/control.in >"$root/DEBIAN/control"
   chmod 644 "$root/DEBIAN/md5sums" "$root/DEBIAN/control"
   settle "$root"
-  dpkg-deb --root-owner-group --build "$root" "$dist/orvex_${version}_$architecture.deb"
+  dpkg-deb --root-owner-group --threads-max=1 --build "$root" "$dist/orvex_${version}_$architecture.deb"
 done
 
 # The zips: one folder with orvex.exe, README.txt and LICENSE.txt.

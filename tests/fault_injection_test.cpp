@@ -356,7 +356,7 @@ TEST_F(OrvexRun, ReadOnlyDestinationIsACreateFailureAndTheRunGoesOn) {
     for (fs::path up = fs::path(ORVEX_EXECUTABLE).parent_path(); blocked.empty();
          up = up.parent_path()) {
       if ((fs::status(up).permissions() & fs::perms::others_exec) == fs::perms::none) {
-        blocked = up.string() + " cannot be entered by others";
+        blocked = "; " + up.string() + " cannot be entered by other users";
       }
       if (up == up.parent_path()) {
         break;
