@@ -1,7 +1,6 @@
 #include "archive_directory.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <iterator>
@@ -115,32 +114,10 @@ DirectoryReadResult readDirectory(ArchiveSource& archive) {
   }
 }
 
-// Every record's name is measured, and directories run to hundreds of
-// thousands of records: on little-endian machines two overlapping 8-byte
-// loads find the NUL with a few instructions instead of a call to memchr.
 std::size_t nameLength(const DirectoryRecord& record) {
-  static_assert(kNameFieldSize == 13);
-  if constexpr (std::endian::native != std::endian::little) {
-    const void* const nul = std::memchr(record.name, '\0', kNameFieldSize);
-    return nul == nullptr ? kNameFieldSize
-                          : static_cast<std::size_t>(static_cast<const char*>(nul) - record.name);
-  }
-  constexpr std::uint64_t kEachByte = 0x0101010101010101u;
-  // The lowest set bit marks the first zero byte (higher ones may be false).
-  const auto zeroBytes = [](std::uint64_t word) {
-    return (word - kEachByte) & ~word & (0x80u * kEachByte);
-  };
-  std::uint64_t head = 0;
-  std::uint64_t tail = 0;
-  std::memcpy(&head, record.name, sizeof head);      // bytes 0..7
-  std::memcpy(&tail, record.name + 5, sizeof tail);  // bytes 5..12
-  if (const std::uint64_t zeros = zeroBytes(head); zeros != 0) {
-    return static_cast<std::size_t>(std::countr_zero(zeros) / 8);
-  }
-  if (const std::uint64_t zeros = zeroBytes(tail); zeros != 0) {
-    return 5 + static_cast<std::size_t>(std::countr_zero(zeros) / 8);
-  }
-  return kNameFieldSize;
+  const void* const nul = std::memchr(record.name, '\0', kNameFieldSize);
+  return nul == nullptr ? kNameFieldSize
+                        : static_cast<std::size_t>(static_cast<const char*>(nul) - record.name);
 }
 
 std::size_t entryCount(const ArchiveDirectory& directory) {
