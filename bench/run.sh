@@ -1,24 +1,28 @@
 #!/usr/bin/env bash
 # Times orvex against GNU tar, bsdtar, Info-ZIP unzip, 7-Zip, a plain copy of
-# the same bytes and the floor (a program that only creates and fills the
-# same files from memory), and measures start-up.
+# the same bytes, the floor (a program that only creates and fills the same
+# files from memory) and the one-piece limit (the least an extractor moving
+# each entry in one piece can do), and measures start-up.
 #
 #   bench/run.sh [startup] [W1 W2 W3 W4 W5 W6]     (default: all of them)
 #   bench/run.sh clean                             (removes every run's outputs)
 #
 # Builds the `bench` preset (a Release orvex, the workload generator, the
-# floor and the start-up variants), generates each workload once (archives,
-# the files they must produce, an uncompressed tar, a stored zip and the
-# bytes in one file for the copy; kept in build/bench-data between runs),
-# checks that every tool writes exactly the expected files, then times them
-# with bench/bench.py (its header says how). Results: build/bench-results/
-# <date>/results.md, results.tsv and chart.svg.
+# floor, the one-piece limit and the start-up variants), generates each
+# workload once (archives, the files they must produce, an uncompressed tar,
+# a stored zip and the bytes in one file for the copy; kept in
+# build/bench-data between runs), checks that every tool writes exactly the
+# expected files, then times them with bench/bench.py (its header says how).
+# Results: build/bench-results/<date>/results.md, results.tsv and chart.svg.
 #
 # ORVEX_BENCH_ROUNDS sets the counted rounds (default 7), ORVEX_BENCH_TOUCH_MIB
 # the huge pages touched before each run (default 512), ORVEX_BENCH_DIR the
-# data folder (default build/bench-data). Outputs of small-file workloads stay
-# in build/bench-data/runs until `bench/run.sh clean`: ext4 creates files
-# slowly for minutes after mass deletions, which would slow the next run.
+# data folder (default build/bench-data). ORVEX_BENCH_VARIANTS="NAME=PATH ..."
+# names other builds of orvex: then only orvex and those take turns, and each
+# one's time over orvex's is reported (start-up is not timed). Outputs of
+# small-file workloads stay in build/bench-data/runs until `bench/run.sh
+# clean`: ext4 creates files slowly for minutes after mass deletions, which
+# would slow the next run.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -98,6 +102,10 @@ for name in startup W6 W2 W3 W5 W1 W4; do
   done
 done
 echo "== $(uptime)" >&2
+variants=()
+for variant in ${ORVEX_BENCH_VARIANTS:-}; do
+  variants+=(--variant "$variant")
+done
 python3 "$root/bench/bench.py" run --data "$data" --bin "$build" --runs "$runs" --out "$out" \
-  --rounds "$rounds" --touch-mib "$touch_mib" "${ordered[@]}"
+  --rounds "$rounds" --touch-mib "$touch_mib" "${variants[@]}" "${ordered[@]}"
 echo "== $(uptime)" >&2

@@ -1,7 +1,6 @@
 #include "archive_directory.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -17,10 +16,9 @@ namespace {
 // the cap when the directory really is longer.
 constexpr std::size_t kMaxFirstReservation = std::size_t{1} << 20;
 
-// Records are read in blocks of this many (64 KiB less one byte), or of as
-// many as the count promises when that is fewer: a small archive's directory
-// comes in one read, and a large one costs one call per block instead of
-// one per record.
+// Records are read in blocks of this many (64 KiB less one byte): a small
+// archive's directory comes in one read, and a large one costs one call per
+// block instead of one per record.
 constexpr std::size_t kBlockRecords = 3855;
 
 std::int32_t decodeInt32(const char* field) {
@@ -50,16 +48,6 @@ std::size_t firstReservation(std::int32_t recordCount, std::int64_t remainingByt
       remainingBytes < 0 ? SIZE_MAX : static_cast<std::size_t>(remainingBytes) / kRecordSize;
   return std::max<std::size_t>(
       1, std::min({static_cast<std::size_t>(recordCount), fitting, kMaxFirstReservation}));
-}
-
-// How many records the next read should take: as many as the count still
-// promises and one more, in case it leaves the terminator out, within a
-// block. Once the count is used up (or never meant anything), whole blocks.
-std::size_t recordsToRequest(std::int32_t recordCount, std::size_t recordsRead) {
-  if (recordCount <= 0 || static_cast<std::size_t>(recordCount) <= recordsRead) {
-    return kBlockRecords;
-  }
-  return std::min(static_cast<std::size_t>(recordCount) - recordsRead + 1, kBlockRecords);
 }
 
 // Appends the `count` whole records that `bytes` holds, up to the terminator.
@@ -98,8 +86,7 @@ DirectoryReadResult readDirectory(ArchiveSource& archive) {
   char block[kBlockRecords * kRecordSize];
   std::size_t held = 0;  // bytes of a record that the last read began
   for (;;) {
-    const std::size_t wanted = recordsToRequest(recordCount, records.size()) * kRecordSize;
-    const std::size_t got = archive.readSome(block + held, wanted - held);
+    const std::size_t got = archive.readSome(block + held, sizeof block - held);
     if (got == 0) {
       return result;
     }
@@ -114,32 +101,10 @@ DirectoryReadResult readDirectory(ArchiveSource& archive) {
   }
 }
 
-// Every record's name is measured, and directories run to hundreds of
-// thousands of records: on little-endian machines two overlapping 8-byte
-// loads find the NUL with a few instructions instead of a call to memchr.
 std::size_t nameLength(const DirectoryRecord& record) {
-  static_assert(kNameFieldSize == 13);
-  if constexpr (std::endian::native != std::endian::little) {
-    const void* const nul = std::memchr(record.name, '\0', kNameFieldSize);
-    return nul == nullptr ? kNameFieldSize
-                          : static_cast<std::size_t>(static_cast<const char*>(nul) - record.name);
-  }
-  constexpr std::uint64_t kEachByte = 0x0101010101010101u;
-  // The lowest set bit marks the first zero byte (higher ones may be false).
-  const auto zeroBytes = [](std::uint64_t word) {
-    return (word - kEachByte) & ~word & (0x80u * kEachByte);
-  };
-  std::uint64_t head = 0;
-  std::uint64_t tail = 0;
-  std::memcpy(&head, record.name, sizeof head);      // bytes 0..7
-  std::memcpy(&tail, record.name + 5, sizeof tail);  // bytes 5..12
-  if (const std::uint64_t zeros = zeroBytes(head); zeros != 0) {
-    return static_cast<std::size_t>(std::countr_zero(zeros) / 8);
-  }
-  if (const std::uint64_t zeros = zeroBytes(tail); zeros != 0) {
-    return 5 + static_cast<std::size_t>(std::countr_zero(zeros) / 8);
-  }
-  return kNameFieldSize;
+  const void* const nul = std::memchr(record.name, '\0', kNameFieldSize);
+  return nul == nullptr ? kNameFieldSize
+                        : static_cast<std::size_t>(static_cast<const char*>(nul) - record.name);
 }
 
 std::size_t entryCount(const ArchiveDirectory& directory) {
