@@ -5,6 +5,29 @@
 #   <build>/README.txt  and LICENSE.txt, for Windows, with CRLF line ends
 include(GNUInstallDirs)
 
+# The manual page bears the release's date: SOURCE_DATE_EPOCH's, else the
+# commit's, so that every build of one commit writes the same page; the day
+# of the build only outside a git checkout.
+set(orvex_epoch "$ENV{SOURCE_DATE_EPOCH}")
+if(orvex_epoch STREQUAL "")
+  find_package(Git QUIET)
+  if(GIT_FOUND)
+    execute_process(COMMAND ${GIT_EXECUTABLE} log -1 --format=%ct
+                    WORKING_DIRECTORY ${PROJECT_SOURCE_DIR} RESULT_VARIABLE orvex_git_status
+                    OUTPUT_VARIABLE orvex_epoch OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+    if(NOT orvex_git_status EQUAL 0)
+      set(orvex_epoch "")
+    endif()
+  endif()
+endif()
+# string(TIMESTAMP) reads its time from SOURCE_DATE_EPOCH when that is set.
+set(orvex_outer_epoch "$ENV{SOURCE_DATE_EPOCH}")
+if(NOT orvex_epoch STREQUAL "")
+  set(ENV{SOURCE_DATE_EPOCH} "${orvex_epoch}")
+endif()
+string(TIMESTAMP ORVEX_RELEASE_DATE "%Y-%m-%d" UTC)
+set(ENV{SOURCE_DATE_EPOCH} "${orvex_outer_epoch}")
+
 configure_file(docs/orvex.1.in orvex.1 @ONLY)
 file(CONFIGURE OUTPUT version CONTENT "${PROJECT_VERSION}\n")
 if(WIN32)
