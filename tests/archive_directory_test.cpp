@@ -184,7 +184,7 @@ TEST(ReadDirectoryLimits, ReadsManyRecordsAtATimeWhateverTheCountSays) {
   };
   for (const CountCase& c : {CountCase{kEntries + 1, 1 << 20, 3},  // honest
                              CountCase{kEntries, 1 << 20, 3},      // terminator left out
-                             CountCase{2, 1 << 20, 3},             // too small
+                             CountCase{2, 1 << 20, 4},             // too small
                              CountCase{-5, 1 << 20, 3},            // negative
                              CountCase{0x7fffffff, 1 << 20, 3},    // far too large
                              CountCase{kEntries + 1, 1000, 171}}) {

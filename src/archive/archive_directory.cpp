@@ -16,9 +16,11 @@ namespace {
 // the cap when the directory really is longer.
 constexpr std::size_t kMaxFirstReservation = std::size_t{1} << 20;
 
-// Records are read in blocks of this many (64 KiB less one byte): a small
-// archive's directory comes in one read, and a large one costs one call per
-// block instead of one per record.
+// Records are read in blocks of up to this many (64 KiB less one byte), or
+// of as many as the count promises when that is fewer: a small archive's
+// directory comes in one read of just its records (a whole block would copy
+// the entries behind it too, and fault in more of the stack), and a large
+// one costs one call per block instead of one per record.
 constexpr std::size_t kBlockRecords = 3855;
 
 std::int32_t decodeInt32(const char* field) {
@@ -48,6 +50,16 @@ std::size_t firstReservation(std::int32_t recordCount, std::int64_t remainingByt
       remainingBytes < 0 ? SIZE_MAX : static_cast<std::size_t>(remainingBytes) / kRecordSize;
   return std::max<std::size_t>(
       1, std::min({static_cast<std::size_t>(recordCount), fitting, kMaxFirstReservation}));
+}
+
+// How many records the next read should take: as many as the count still
+// promises and one more, in case it leaves the terminator out, within a
+// block. Once the count is used up (or never meant anything), whole blocks.
+std::size_t recordsToRequest(std::int32_t recordCount, std::size_t recordsRead) {
+  if (recordCount <= 0 || static_cast<std::size_t>(recordCount) <= recordsRead) {
+    return kBlockRecords;
+  }
+  return std::min(static_cast<std::size_t>(recordCount) - recordsRead + 1, kBlockRecords);
 }
 
 // Appends the `count` whole records that `bytes` holds, up to the terminator.
@@ -86,7 +98,8 @@ DirectoryReadResult readDirectory(ArchiveSource& archive) {
   char block[kBlockRecords * kRecordSize];
   std::size_t held = 0;  // bytes of a record that the last read began
   for (;;) {
-    const std::size_t got = archive.readSome(block + held, sizeof block - held);
+    const std::size_t wanted = recordsToRequest(recordCount, records.size()) * kRecordSize;
+    const std::size_t got = archive.readSome(block + held, wanted - held);
     if (got == 0) {
       return result;
     }

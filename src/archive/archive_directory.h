@@ -76,11 +76,12 @@ class StreamArchiveSource final : public ArchiveSource {
 
 // Reads the count and the records from `archive`, which stands at the
 // archive's first byte, up to and including the terminator record. The count
-// is only a hint, used for the first reservation, which never exceeds what the
+// is only a hint: for the first reservation, which never exceeds what the
 // archive's remaining length can hold (nor a modest fixed cap) and is skipped
-// when memory is short; the table grows when the terminator comes later. The
-// records are read in blocks of up to 64 KiB, so the source may be left past
-// the last record read (a stream source is not).
+// when memory is short, and for the size of the reads, which take as many
+// records as it promises, in blocks of up to 64 KiB; the table grows when the
+// terminator comes later. The source may be left past the last record read
+// (a stream source is not).
 // Prints nothing; throws std::bad_alloc only when the records really read do
 // not fit in memory.
 DirectoryReadResult readDirectory(ArchiveSource& archive);
