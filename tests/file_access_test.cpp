@@ -33,7 +33,7 @@ class FileAccess : public ::testing::Test {
   // Writes `bytes` as the archive and opens it.
   ArchiveFile& archiveOf(const std::string& bytes) {
     writeFile(archivePath(), bytes);
-    EXPECT_TRUE(archive_.open(archivePath().string()));
+    EXPECT_TRUE(archive_.open(archivePath().native()));
     return archive_;
   }
   fs::path archivePath() const { return scratch_.path() / "archive.dat"; }

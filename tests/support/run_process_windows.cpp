@@ -1,4 +1,5 @@
-// runProcess for Windows: CreateProcessA with standard output and standard
+// runProcess for Windows: CreateProcessW, arguments and directory in UTF-16
+// (so that any path reaches the child), with standard output and standard
 // error on pipes of their own.
 #include <windows.h>
 
@@ -33,6 +34,15 @@ std::string quoteArgument(const std::string& argument) {
   quoted.append(backslashes * 2, '\\');
   quoted.push_back('"');
   return quoted;
+}
+
+// Arguments come in UTF-8, as std::filesystem::path::string() gives them here.
+std::wstring fromUtf8(const std::string& text) {
+  const int size = static_cast<int>(text.size());
+  std::wstring wide(text.size(), L'\0');
+  wide.resize(static_cast<std::size_t>(
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), size)));
+  return wide;
 }
 
 class Handle {
@@ -92,17 +102,19 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
   for (const std::string& argument : arguments) {
     commandLine += ' ' + quoteArgument(argument);
   }
-  const std::string directory = options.workingDirectory.string();
+  std::wstring wideCommandLine = fromUtf8(commandLine);
+  const std::wstring directory = options.workingDirectory.wstring();
 
-  STARTUPINFOA startup{};
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   startup.hStdOutput = outputWrite.get();
   startup.hStdError = errorWrite.get();
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(application.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                      directory.empty() ? nullptr : directory.c_str(), &startup, &process)) {
+  if (!CreateProcessW(fromUtf8(application).c_str(), wideCommandLine.data(), nullptr, nullptr, TRUE,
+                      0, nullptr, directory.empty() ? nullptr : directory.c_str(), &startup,
+                      &process)) {
     throw std::runtime_error("CreateProcess failed for " + application);
   }
   CloseHandle(process.hThread);
