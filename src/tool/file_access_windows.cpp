@@ -7,6 +7,7 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -24,8 +25,8 @@ long readAtOffset(HANDLE file, std::int64_t offset, char* destination, std::size
   at.Offset = static_cast<DWORD>(offset);
   at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
   DWORD got = 0;
-  return ReadFile(file, destination, static_cast<DWORD>(count), &got, &at) ? static_cast<long>(got)
-                                                                           : 0;
+  const auto asked = static_cast<DWORD>(std::min(count, kMaxTransferPerCall));
+  return ReadFile(file, destination, asked, &got, &at) ? static_cast<long>(got) : 0;
 }
 
 // The directory's reads, from the archive's first byte on.
@@ -93,11 +94,10 @@ bool ArchiveFile::open(const NativePath& path) {
   if (file == INVALID_HANDLE_VALUE) {
     return false;
   }
-  BY_HANDLE_FILE_INFORMATION information;
-  if (!GetFileInformationByHandle(file, &information)) {
-    CloseHandle(file);
-    return false;
-  }
+  // A device (NUL, say) has no such information: it reads as empty, and its
+  // identity, all zeros, is no regular file's.
+  BY_HANDLE_FILE_INFORMATION information{};
+  GetFileInformationByHandle(file, &information);
   state_->file = file;
   state_->size = static_cast<std::int64_t>((std::uint64_t{information.nFileSizeHigh} << 32) |
                                            information.nFileSizeLow);
