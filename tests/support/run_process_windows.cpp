@@ -36,15 +36,6 @@ std::string quoteArgument(const std::string& argument) {
   return quoted;
 }
 
-// Arguments come in UTF-8, as std::filesystem::path::string() gives them here.
-std::wstring fromUtf8(const std::string& text) {
-  const int size = static_cast<int>(text.size());
-  std::wstring wide(text.size(), L'\0');
-  wide.resize(static_cast<std::size_t>(
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), size)));
-  return wide;
-}
-
 class Handle {
  public:
   Handle() = default;
@@ -102,7 +93,9 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
   for (const std::string& argument : arguments) {
     commandLine += ' ' + quoteArgument(argument);
   }
-  std::wstring wideCommandLine = fromUtf8(commandLine);
+  // In UTF-8, as path::string() gives paths here, which a path converts.
+  std::wstring wideCommandLine =
+      std::filesystem::path(std::u8string(commandLine.begin(), commandLine.end())).wstring();
   const std::wstring directory = options.workingDirectory.wstring();
 
   STARTUPINFOW startup{};
@@ -112,9 +105,9 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
   startup.hStdOutput = outputWrite.get();
   startup.hStdError = errorWrite.get();
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(fromUtf8(application).c_str(), wideCommandLine.data(), nullptr, nullptr, TRUE,
-                      0, nullptr, directory.empty() ? nullptr : directory.c_str(), &startup,
-                      &process)) {
+  if (!CreateProcessW(std::filesystem::path(application).c_str(), wideCommandLine.data(), nullptr,
+                      nullptr, TRUE, 0, nullptr, directory.empty() ? nullptr : directory.c_str(),
+                      &startup, &process)) {
     throw std::runtime_error("CreateProcess failed for " + application);
   }
   CloseHandle(process.hThread);
