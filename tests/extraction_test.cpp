@@ -34,7 +34,7 @@ TEST_F(InScratchDirectory, ArchiveCutShortAfterOpeningLeavesNoFileBehind) {
   const std::string bytes = testing::buildArchive({{"A.WAV", "entry bytes"}});
   testing::writeFile("archive.dat", bytes);
   ArchiveFile archive;
-  ASSERT_TRUE(archive.open("archive.dat"));
+  ASSERT_TRUE(archive.open(fs::path("archive.dat").native()));
   DirectoryReadResult read = readDirectory(archive.source());
   ASSERT_EQ(read.status, DirectoryReadStatus::complete);
   std::strcpy(read.directory.records[0].name, "A.wav");

@@ -171,7 +171,7 @@ TEST_F(OrvexRun, NeverWritesOverTheArchiveSpeltInAnotherCase) {
 TEST_F(OrvexRun, NeverWritesOverTheArchiveNamedInTheAnsiCodePage) {
   const std::string archive = buildArchive({{"\x80S.WAV", "euro"}, {"\x9FS.WAV", "y"}});
   writeFile(work() / narrowNamePath("\x80S.wav"), archive);
-  const ProcessResult result = runWithArguments({"\x80S.wav"});
+  const ProcessResult result = runWithArguments({narrowNamePath("\x80S.wav").string()});
   EXPECT_EQ(result.output, printed("File cannot open. : \x80S.wav\n\x9FS.wav done.\n"));
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(workFiles(), (Files{{"\x80S.wav", archive}, {"\x9FS.wav", "y"}}));

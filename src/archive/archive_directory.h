@@ -10,7 +10,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <istream>
 #include <vector>
 
 namespace orvex {
@@ -62,33 +61,16 @@ class ArchiveSource {
   ~ArchiveSource() = default;
 };
 
-// A stream as a source, handed out at most one record at a time, so that
-// after `readDirectory` the stream stands right behind the last record read.
-class StreamArchiveSource final : public ArchiveSource {
- public:
-  explicit StreamArchiveSource(std::istream& stream) : stream_(stream) {}
-  std::size_t readSome(char* destination, std::size_t capacity) override;
-  std::int64_t remainingBytes() override;
-
- private:
-  std::istream& stream_;
-};
-
 // Reads the count and the records from `archive`, which stands at the
 // archive's first byte, up to and including the terminator record. The count
 // is only a hint: for the first reservation, which never exceeds what the
 // archive's remaining length can hold (nor a modest fixed cap) and is skipped
 // when memory is short, and for the size of the reads, which take as many
 // records as it promises, in blocks of up to 64 KiB; the table grows when the
-// terminator comes later. The source may be left past the last record read
-// (a stream source is not).
+// terminator comes later. The source may be left past the last record read.
 // Prints nothing; throws std::bad_alloc only when the records really read do
 // not fit in memory.
 DirectoryReadResult readDirectory(ArchiveSource& archive);
-
-// The same from a stream, which afterwards stands right behind the last
-// record read.
-DirectoryReadResult readDirectory(std::istream& archive);
 
 // Number of entries the directory describes: its records less the terminator.
 std::size_t entryCount(const ArchiveDirectory& directory);

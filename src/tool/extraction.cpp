@@ -47,7 +47,7 @@ bool extractEntry(ArchiveFile& archive, const ArchiveDirectory& directory, std::
   return false;
 }
 
-int runExtraction(const std::string& archivePath) {
+int runExtraction(const NativePath& archivePath) {
   ArchiveFile archive;
   if (!archive.open(archivePath)) {
     std::printf("File Not Found.\n");

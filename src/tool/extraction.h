@@ -24,7 +24,7 @@ bool extractEntry(ArchiveFile& archive, const ArchiveDirectory& directory, std::
 
 // Opens the archive, reads its directory and extracts every entry whose name
 // has an extractable ending. Returns the exit status.
-int runExtraction(const std::string& archivePath);
+int runExtraction(const NativePath& archivePath);
 
 }  // namespace orvex
 

@@ -1,7 +1,7 @@
 // The files the run touches: the archive, read at absolute offsets, the
 // output files, each created and written once, and the buffers entries pass
-// through. One implementation uses the POSIX calls directly (fewer system
-// calls per file); the portable one uses the standard streams and stdio.
+// through. Each system's implementation uses its own calls directly: POSIX's
+// or Windows'.
 #ifndef ORVEX_TOOL_FILE_ACCESS_H
 #define ORVEX_TOOL_FILE_ACCESS_H
 
@@ -14,6 +14,15 @@
 
 namespace orvex {
 
+// A path as the system's file calls take it: UTF-16 on Windows, where the
+// command line is UTF-16 too, so that any path reaches the file calls
+// unchanged; bytes elsewhere.
+#ifdef _WIN32
+using NativePath = std::wstring;
+#else
+using NativePath = std::string;
+#endif
+
 class ArchiveFile {
  public:
   ArchiveFile();
@@ -22,7 +31,7 @@ class ArchiveFile {
   ArchiveFile& operator=(const ArchiveFile&) = delete;
 
   // Opens `path` for reading and measures it. Fails for a directory.
-  bool open(const std::string& path);
+  bool open(const NativePath& path);
   std::int64_t size() const;
   // The archive from its first byte on, for the directory.
   ArchiveSource& source();

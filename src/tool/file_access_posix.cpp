@@ -71,7 +71,7 @@ ArchiveFile::~ArchiveFile() {
   }
 }
 
-bool ArchiveFile::open(const std::string& path) {
+bool ArchiveFile::open(const NativePath& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     return false;

@@ -30,7 +30,13 @@ void keepEntryBuffersOnTheHeap() {
 }  // namespace
 #endif
 
+// On Windows the archive's path comes from the UTF-16 command line, so that
+// any path reaches the file calls, not only those of the ANSI code page.
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+#else
 int main(int argc, char** argv) {
+#endif
   if (argc != 2) {
     std::printf("orvex **.DAT");
     std::fflush(stdout);

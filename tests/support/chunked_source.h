@@ -1,5 +1,6 @@
 // An archive in memory that hands out at most a given number of bytes a
-// read, as a pipe or a slow device may, and notes what each read asked for.
+// read, as a pipe or a slow device may, and notes what each read asked for;
+// its length can be kept unknown, as a pipe's.
 #ifndef ORVEX_TESTS_SUPPORT_CHUNKED_SOURCE_H
 #define ORVEX_TESTS_SUPPORT_CHUNKED_SOURCE_H
 
@@ -26,9 +27,10 @@ class ChunkedSource final : public ArchiveSource {
     return got;
   }
   std::int64_t remainingBytes() override {
-    return static_cast<std::int64_t>(bytes_.size() - position);
+    return lengthKnown ? static_cast<std::int64_t>(bytes_.size() - position) : -1;
   }
 
+  bool lengthKnown = true;
   std::size_t position = 0;
   std::vector<std::size_t> requests;
 

@@ -1,4 +1,5 @@
-// runProcess for Windows: CreateProcessA with standard output and standard
+// runProcess for Windows: CreateProcessW, arguments and directory in UTF-16
+// (so that any path reaches the child), with standard output and standard
 // error on pipes of their own.
 #include <windows.h>
 
@@ -92,17 +93,21 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
   for (const std::string& argument : arguments) {
     commandLine += ' ' + quoteArgument(argument);
   }
-  const std::string directory = options.workingDirectory.string();
+  // In UTF-8, as path::string() gives paths here, which a path converts.
+  std::wstring wideCommandLine =
+      std::filesystem::path(std::u8string(commandLine.begin(), commandLine.end())).wstring();
+  const std::wstring directory = options.workingDirectory.wstring();
 
-  STARTUPINFOA startup{};
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   startup.hStdOutput = outputWrite.get();
   startup.hStdError = errorWrite.get();
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(application.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                      directory.empty() ? nullptr : directory.c_str(), &startup, &process)) {
+  if (!CreateProcessW(std::filesystem::path(application).c_str(), wideCommandLine.data(), nullptr,
+                      nullptr, TRUE, 0, nullptr, directory.empty() ? nullptr : directory.c_str(),
+                      &startup, &process)) {
     throw std::runtime_error("CreateProcess failed for " + application);
   }
   CloseHandle(process.hThread);
