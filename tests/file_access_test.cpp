@@ -7,6 +7,11 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "support/scratch_directory.h"
 #include "tool/file_access.h"
 #include "tool/full_transfer.h"
@@ -137,6 +142,24 @@ TEST_F(FileAccess, CreatesTruncatesAndRefusesTheArchive) {
   EXPECT_EQ(readFile(path("old.wav")), "");
   EXPECT_EQ(readFile(archivePath()), "the archive's bytes");
 }
+
+#ifndef _WIN32
+TEST_F(FileAccess, CreatesWithoutExecuteBitsAndReportsAFailedClose) {
+  ArchiveFile& archive = archiveOf("abc");
+  // The output gets the lowest free descriptor, to be closed behind its back.
+  const int lowest = ::dup(STDERR_FILENO);
+  ASSERT_EQ(::close(lowest), 0);
+  const mode_t previousMask = ::umask(022);
+  OutputFile output;
+  const CreateResult created = output.create(path("out.wav").c_str(), archive);
+  ::umask(previousMask);
+  ASSERT_EQ(created, CreateResult::created);
+  EXPECT_EQ(fs::status(path("out.wav")).permissions(), fs::perms(0644));  // 0666 less the umask
+  ASSERT_EQ(copyEntry(archive, 0, 3, output), CopyResult::copied);
+  ASSERT_EQ(::close(lowest), 0);
+  EXPECT_FALSE(output.close());
+}
+#endif
 
 #ifdef __linux__
 TEST_F(FileAccess, FullDiskFailsTheWriteOrTheClose) {
