@@ -221,9 +221,9 @@ TEST_F(OrvexRun, StandardStreamsThatFailOrAreMissing) {
 #ifdef _WIN32
   GTEST_SKIP() << "the streams are set up by a POSIX shell";
 #else
-  // Output to a full disk (281 entries: the last message overflows a 4 KiB buffer, so the final
-  // flush has nothing left to fail on), to a pipe whose reader is gone (a FIFO opened both ways,
-  // then to write, then closed to read), or input closed: the archive gets descriptor 0.
+  // Output to a full disk (281 entries: the last message overflows glibc's 4 KiB buffer, and the
+  // final flush finds nothing left to fail on), to a pipe whose reader is gone (a FIFO opened both
+  // ways, then to write, then closed to read), or input closed: the archive gets descriptor 0.
   const std::tuple<const char*, int, int> cases[] = {
       {"exec >/dev/full", 281, 1},
       {"mkfifo ../out && exec 3<>../out 4>../out 3<&- && rm ../out && exec >&4 4>&-", 300, 1},
