@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/archive_builder.h"
@@ -21,6 +22,17 @@ namespace orvex::testing {
 namespace {
 
 namespace fs = std::filesystem;
+
+#ifndef _WIN32
+// Runs `script` in a POSIX shell in `directory`, with the command that starts
+// orvex with `arguments` as "$@".
+ProcessResult runInShell(const std::string& script, const std::vector<std::string>& arguments,
+                         const fs::path& directory) {
+  std::vector<std::string> shellArguments = orvexCommand(arguments);
+  shellArguments.insert(shellArguments.begin(), {"-c", script, "sh"});
+  return runProcess("/bin/sh", shellArguments, {directory, {}, {}});
+}
+#endif
 
 INSTANTIATE_TEST_SUITE_P(
     Broken, Extracts,
@@ -147,10 +159,22 @@ TEST_F(OrvexRun, NeverWritesOverTheArchiveItself) {
 }
 
 TEST_F(OrvexRun, NeverWritesOverTheArchiveInTheCurrentDirectory) {
-  const std::string archive = buildArchive({{"SELF.WAV", "self"}});
+  // Each refusal gives its descriptor back: far more than the run may hold open.
+  std::vector<Entry> entries;
+  std::string messages;
+  for (int i = 0; i < 100; ++i) {
+    entries.push_back({"SELF.WAV", "self"});
+    messages += "File cannot open. : SELF.wav\n";
+  }
+  entries.push_back({"OK.WAV", "ok"});
+  const std::string archive = buildArchive(entries);
   writeFile(work() / "SELF.wav", archive);
+#ifdef _WIN32
   const ProcessResult result = runWithArguments({"SELF.wav"});
-  EXPECT_EQ(result.output, printed("File cannot open. : SELF.wav\n"));
+#else
+  const ProcessResult result = runInShell("ulimit -n 32 && exec \"$@\"", {"SELF.wav"}, work());
+#endif
+  EXPECT_EQ(result.output, printed(messages + "OK.wav done.\n"));
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(readFile(work() / "SELF.wav"), archive);
 }
@@ -193,29 +217,62 @@ TEST_F(OrvexRun, FullDiskIsAWriteFailureAndTheRunGoesOn) {
   EXPECT_EQ(workFiles().at("OK.wav"), "ok");
 }
 
-TEST_F(OrvexRun, MessagesThatCannotBeDeliveredFailTheRun) {
+TEST_F(OrvexRun, StandardStreamsThatFailOrAreMissing) {
 #ifdef _WIN32
-  GTEST_SKIP() << "Windows has no /dev/full";
+  GTEST_SKIP() << "the streams are set up by a POSIX shell";
 #else
-  writeFile(archivePath(), buildArchive({{"A.WAV", "a"}}));
-  std::vector<std::string> arguments{"-c", "exec \"$@\" >/dev/full", "sh"};
-  for (const std::string& part : orvexCommand({archivePath().string()})) {
-    arguments.push_back(part);
+  // Output to a full disk (281 entries: the last message overflows glibc's 4 KiB buffer, and the
+  // final flush finds nothing left to fail on), to a pipe whose reader is gone (a FIFO opened both
+  // ways, then to write, then closed to read), or input closed: the archive gets descriptor 0.
+  const std::tuple<const char*, int, int> cases[] = {
+      {"exec >/dev/full", 281, 1},
+      {"mkfifo ../out && exec 3<>../out 4>../out 3<&- && rm ../out && exec >&4 4>&-", 300, 1},
+      {"exec <&-", 300, 0},
+  };
+  for (const auto& [setup, count, status] : cases) {
+    std::vector<Entry> entries;
+    std::string messages;
+    Files files;
+    for (int i = 0; i < count; ++i) {
+      const std::string name = "E" + std::to_string(i);
+      entries.push_back({name + ".WAV", name});
+      messages += name + ".wav done.\n";
+      files[name + ".wav"] = name;
+    }
+    writeFile(archivePath(), buildArchive(entries));
+    const ProcessResult result =
+        runInShell(std::string(setup) + " && exec \"$@\"", {archivePath().string()}, work());
+    EXPECT_EQ(result.errors, "") << setup;
+    EXPECT_EQ(result.output, status == 0 ? messages : "") << setup;
+    EXPECT_EQ(result.exitCode, status) << setup;
+    EXPECT_TRUE(workFiles() == files) << setup << ": " << workFiles().size() << " files";
   }
-  const ProcessResult result = runProcess("/bin/sh", arguments, {work(), {}, {}});
-  EXPECT_EQ(result.errors, "");
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(workFiles(), (Files{{"A.wav", "a"}}));
 #endif
 }
 
-TEST_F(OrvexRun, ArchiveThatIsADeviceReadsAsEmpty) {
+TEST_F(OrvexRun, ArchiveThatIsADeviceIsMeasuredBySeeking) {
 #ifdef _WIN32
-  GTEST_SKIP() << "Windows has no /dev/null";
+  GTEST_SKIP() << "devices are POSIX here";
 #else
-  const ProcessResult result = runWithArguments({"/dev/null"});
-  EXPECT_EQ(result.output, "Archive is broken.\n");
+  const ProcessResult empty = runWithArguments({"/dev/null"});
+  EXPECT_EQ(empty.output, "Archive is broken.\n");
+  EXPECT_EQ(empty.exitCode, 1);
+  // An empty entry one byte past the end of the device.
+  std::string archive =
+      rawArchive({{72, "A.WAV"}, {73, "Z.TXT"}, {4097, "B.WAV"}, {4097, ""}}, "a");
+  archive.resize(4096, '\0');  // a loop device holds whole sectors
+  writeFile(archivePath(), archive);
+  const ProcessResult result = runInShell(
+      "dev=$(losetup --find --show --read-only ../input/test.dat) || exit 125\n"
+      "\"$@\" \"$dev\"; status=$?; losetup --detach \"$dev\"; exit $status",
+      {}, work());
+  if (result.exitCode == 125) {
+    GTEST_SKIP() << "no loop device (they need root): " << result.errors;
+  }
+  EXPECT_EQ(result.errors, "");
+  EXPECT_EQ(result.output, "A.wav done.\nFile cannot read. : B.wav\n");
   EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(workFiles(), (Files{{"A.wav", "a"}}));
 #endif
 }
 
