@@ -234,7 +234,7 @@ TEST_F(OrvexRun, StandardStreamsThatFailOrAreMissing) {
     std::string messages;
     Files files;
     for (int i = 0; i < count; ++i) {
-      const std::string name = "E" + std::to_string(i);
+      const std::string name = std::string("E").append(std::to_string(i));
       entries.push_back({name + ".WAV", name});
       messages += name + ".wav done.\n";
       files[name + ".wav"] = name;
