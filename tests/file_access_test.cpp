@@ -234,8 +234,8 @@ TEST(ExtendedLengthPath, LongPathsBecomeAbsoluteAndLiteralShortOnesStayAsGiven) 
       {L"D:/x/./y.dat", here, L"D:/x/./y.dat"},
       {std::wstring(247, L'y'), here, std::wstring(247, L'y')},  // 259 characters in all
       {std::wstring(248, L'y'), here, L"\\\\?\\C:\\work\\dir\\" + std::wstring(248, L'y')},
-      {x + L"\\a.dat", here, L"\\\\?\\C:\\work\\dir\\" + x + L"\\a.dat"},
-      {L"./sub/../" + x + L"//.", here, L"\\\\?\\C:\\work\\dir\\" + x},
+      {x + L".\\a.dat. .", here, L"\\\\?\\C:\\work\\dir\\" + x + L"\\a.dat"},  // trimmed
+      {L"./sub/../" + x + L"..//.", here, L"\\\\?\\C:\\work\\dir\\" + x + L".."},
       {L"C:\\..\\..\\" + x + L"/a", here, L"\\\\?\\C:\\" + x + L"\\a"},
       {L"\\" + x, here, L"\\\\?\\C:\\" + x},
       {L"\\" + x, share + L"\\dir", L"\\\\?\\UNC\\server\\share\\" + x},
@@ -244,7 +244,7 @@ TEST(ExtendedLengthPath, LongPathsBecomeAbsoluteAndLiteralShortOnesStayAsGiven) 
       {L"c:" + x, here, L"\\\\?\\C:\\work\\dir\\" + x},
       {L"D:..\\" + x, here, L"\\\\?\\D:\\" + x},
       {L"\\\\?\\C:\\" + x + L"\\..", here, L"\\\\?\\C:\\" + x + L"\\.."},
-      {L"\\\\.\\pipe\\" + x, here, L"\\\\.\\pipe\\" + x},
+      {L"//./pipe/" + x, here, L"//./pipe/" + x},
   };
   for (const PathCase& c : cases) {
     EXPECT_EQ(extendedLengthPath(c.path, c.currentDirectory), c.expected);

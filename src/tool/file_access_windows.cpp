@@ -51,16 +51,36 @@ class HandleSource final : public ArchiveSource {
   std::int64_t position_ = 0;
 };
 
-std::wstring currentDirectory() {
-  std::wstring directory(MAX_PATH, L'\0');
+// What `call(size, buffer)` writes: a string that the call fills, returning
+// its length, or when the buffer is too small the size it needs.
+template <typename Call>
+std::wstring filledString(Call call) {
+  std::wstring text(MAX_PATH, L'\0');
   DWORD length = 0;
-  // Too small a buffer gets the length needed, the NUL included.
-  while ((length = GetCurrentDirectoryW(static_cast<DWORD>(directory.size()), directory.data())) >=
-         directory.size()) {
-    directory.resize(length);
+  while ((length = call(static_cast<DWORD>(text.size()), text.data())) >= text.size()) {
+    text.resize(length);
   }
-  directory.resize(length);
-  return directory;
+  text.resize(length);
+  return text;
+}
+
+// The directory a relative `path` is taken from: the current directory, but
+// for a drive-relative "D:x" on another drive the one that Windows keeps for
+// that drive in the variable "=D:" (empty when there is none: the root).
+std::wstring baseDirectory(const std::wstring& path) {
+  std::wstring current = filledString(GetCurrentDirectoryW);
+  const bool driveRelative = path.size() >= 2 && path[1] == L':' &&
+                             (path.size() == 2 || (path[2] != L'\\' && path[2] != L'/'));
+  const bool onCurrentDrive =
+      current.size() >= 2 && current[1] == L':' && (current[0] | 0x20) == (path[0] | 0x20);
+  if (!driveRelative || onCurrentDrive) {
+    return current;
+  }
+  const std::wstring variable = L"=" + path.substr(0, 2);
+  const std::wstring kept = filledString([&variable](DWORD size, wchar_t* buffer) {
+    return GetEnvironmentVariableW(variable.c_str(), buffer, size);
+  });
+  return kept.empty() ? path.substr(0, 2) + L"\\" : kept;
 }
 
 }  // namespace
@@ -88,7 +108,7 @@ bool ArchiveFile::open(const NativePath& path) {
   // program holds open still opens. Without FILE_FLAG_BACKUP_SEMANTICS a
   // directory does not open.
   const HANDLE file =
-      CreateFileW(extendedLengthPath(path, currentDirectory()).c_str(), GENERIC_READ,
+      CreateFileW(extendedLengthPath(path, baseDirectory(path)).c_str(), GENERIC_READ,
                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                   FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {

@@ -47,16 +47,27 @@ SplitPath splitAbsolute(std::wstring_view path) {
 }
 
 // Drops empty and "." components, lets ".." take away the one before it (at
-// the root, nothing) and joins what is left, each behind a '\'.
+// the root, nothing) and joins what is left, each behind a '\'. Trims as
+// Windows does before it reads a path itself: a component's single trailing
+// '.' goes ("a." is "a", "a.." and "..." stay), and so do the last
+// component's trailing dots and spaces unless a separator follows them.
 std::wstring resolvedBelowRoot(std::wstring_view path) {
   std::vector<std::wstring_view> kept;
   for (std::size_t at = 0; at < path.size();) {
-    const std::wstring_view component = nextComponent(path, at);
+    std::wstring_view component = nextComponent(path, at);
     if (component == L"..") {
       if (!kept.empty()) {
         kept.pop_back();
       }
-    } else if (!component.empty() && component != L".") {
+      continue;
+    }
+    if (component.size() >= 2 && component.ends_with(L'.') && !component.ends_with(L"..")) {
+      component.remove_suffix(1);
+    }
+    if (at == path.size()) {
+      component = component.substr(0, component.find_last_not_of(L". ") + 1);
+    }
+    if (!component.empty() && component != L".") {
       kept.push_back(component);
     }
   }
@@ -71,7 +82,9 @@ std::wstring resolvedBelowRoot(std::wstring_view path) {
 }  // namespace
 
 std::wstring extendedLengthPath(std::wstring_view path, std::wstring_view currentDirectory) {
-  if (path.starts_with(L"\\\\?\\") || path.starts_with(L"\\\\.\\")) {
+  // A device path ("\\?\", "\\.\", with either slash) is Windows' own to read.
+  if (path.size() >= 4 && isSeparator(path[0]) && isSeparator(path[1]) &&
+      (path[2] == L'?' || path[2] == L'.') && isSeparator(path[3])) {
     return std::wstring(path);
   }
   const SplitPath current = splitAbsolute(currentDirectory);
