@@ -234,16 +234,16 @@ TEST(ExtendedLengthPath, LongPathsBecomeAbsoluteAndLiteralShortOnesStayAsGiven) 
       {L"D:/x/./y.dat", here, L"D:/x/./y.dat"},
       {std::wstring(247, L'y'), here, std::wstring(247, L'y')},  // 259 characters in all
       {std::wstring(248, L'y'), here, L"\\\\?\\C:\\work\\dir\\" + std::wstring(248, L'y')},
-      {x + L".\\a.dat. .", here, L"\\\\?\\C:\\work\\dir\\" + x + L"\\a.dat"},  // trimmed
+      {x + L".\\b.\\a.dat. .", here, L"\\\\?\\C:\\work\\dir\\" + x + L"\\b\\a.dat"},  // trimmed
       {L"./sub/../" + x + L"..//.", here, L"\\\\?\\C:\\work\\dir\\" + x + L".."},
       {L"C:\\..\\..\\" + x + L"/a", here, L"\\\\?\\C:\\" + x + L"\\a"},
       {L"\\" + x, here, L"\\\\?\\C:\\" + x},
       {L"\\" + x, share + L"\\dir", L"\\\\?\\UNC\\server\\share\\" + x},
       {x, share + L"\\dir", L"\\\\?\\UNC\\server\\share\\dir\\" + x},
       {L"//server/share/../" + x, here, L"\\\\?\\UNC\\server\\share\\" + x},
-      {L"c:" + x, here, L"\\\\?\\C:\\work\\dir\\" + x},
+      {L"D:" + x, L"d:\\work", L"\\\\?\\d:\\work\\" + x},
       {L"D:..\\" + x, here, L"\\\\?\\D:\\" + x},
-      {L"\\\\?\\C:\\" + x + L"\\..", here, L"\\\\?\\C:\\" + x + L"\\.."},
+      {L"\\\\?\\C:\\" + x + L"\\.", here, L"\\\\?\\C:\\" + x + L"\\."},
       {L"//./pipe/" + x, here, L"//./pipe/" + x},
   };
   for (const PathCase& c : cases) {
