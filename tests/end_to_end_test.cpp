@@ -15,10 +15,14 @@ namespace fs = std::filesystem;
 
 TEST_P(Extracts, PrintsWritesAndExitsAsExpected) {
   const RunCase& c = GetParam();
+  const Files outside = placeStanding(c.standing);
+  Files expected = c.files;
+  expected.merge(workFiles());
   const ProcessResult result = extract(c.archive);
   EXPECT_EQ(result.output, printed(c.output));
   EXPECT_EQ(result.exitCode, c.status);
-  EXPECT_EQ(workFiles(), c.files);
+  EXPECT_EQ(workFiles(), expected);
+  EXPECT_EQ(outsideFiles(), outside);
 }
 
 INSTANTIATE_TEST_SUITE_P(

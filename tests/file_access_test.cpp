@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,10 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
+#ifdef __linux__
+#include <sched.h>
+#include <sys/mount.h>
 #endif
 
 #include "support/scratch_directory.h"
@@ -23,6 +28,7 @@ namespace orvex {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::listTree;
 using testing::readFile;
 using testing::ScratchDirectory;
 using testing::writeFile;
@@ -35,8 +41,13 @@ std::string patternBytes(std::size_t size) {
   return bytes;
 }
 
+// Runs in its own scratch directory, as output names are relative to the
+// current directory.
 class FileAccess : public ::testing::Test {
  protected:
+  FileAccess() : previous_(fs::current_path()) { fs::current_path(scratch_.path()); }
+  ~FileAccess() override { fs::current_path(previous_); }
+
   // Writes `bytes` as the archive and opens it.
   ArchiveFile& archiveOf(const std::string& bytes) {
     writeFile(archivePath(), bytes);
@@ -44,9 +55,10 @@ class FileAccess : public ::testing::Test {
     return archive_;
   }
   fs::path archivePath() const { return scratch_.path() / "archive.dat"; }
-  std::string path(const char* name) const { return (scratch_.path() / name).string(); }
+  static std::string path(const char* name) { return name; }
 
   ScratchDirectory scratch_;
+  fs::path previous_;
   ArchiveFile archive_;
 };
 
@@ -111,19 +123,28 @@ TEST_F(FileAccess, SourceReadsFromTheFirstByteAndCountsWhatIsLeft) {
   EXPECT_EQ(std::string(entry.data(), entry.size()), bytes.substr(10, 3));
 }
 
-TEST_F(FileAccess, CreatesTruncatesAndRefusesTheArchive) {
+TEST_F(FileAccess, CreatesTruncatesAndRefusesTheArchiveAndLinks) {
   ArchiveFile& archive = archiveOf("the archive's bytes");
   writeFile(path("old.wav"), "older and longer contents");
   fs::create_directory(path("dir.wav"));
+  fs::create_directory(path("sub"));
+  fs::create_hard_link(archivePath(), path("hard.wav"));
 #ifndef _WIN32  // Wine cannot make symbolic links
   fs::create_symlink(archivePath(), path("link.wav"));
+  fs::create_symlink("old.wav", path("inside.wav"));
+  fs::create_symlink("sub", path("sublink"));
+  fs::create_symlink("missing.wav", path("dangling.wav"));
 #endif
-  fs::create_hard_link(archivePath(), path("hard.wav"));
 #ifdef __linux__
-  // Held open to the end: a file that refuses to be cut to length.
+  // A file that refuses to be cut to length: a sealed memory file bound over
+  // "sealed.wav", in a mount namespace of this test's own (as root only).
   const int sealed = ::memfd_create("sealed", MFD_ALLOW_SEALING);
   ASSERT_TRUE(::write(sealed, "x", 1) == 1 && ::fcntl(sealed, F_ADD_SEALS, F_SEAL_SHRINK) == 0);
-  fs::create_symlink("/proc/self/fd/" + std::to_string(sealed), path("sealed.wav"));
+  writeFile(path("sealed.wav"), "");
+  const bool bound = ::unshare(CLONE_NEWNS) == 0 &&
+                     ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                     ::mount(("/proc/self/fd/" + std::to_string(sealed)).c_str(), "sealed.wav",
+                             nullptr, MS_BIND, nullptr) == 0;
 #endif
   struct CreateCase {
     const char* name;
@@ -133,14 +154,21 @@ TEST_F(FileAccess, CreatesTruncatesAndRefusesTheArchive) {
   const CreateCase cases[] = {
       {"new.wav", CreateResult::created},
       {"old.wav", CreateResult::created},
+      {"sub/new.wav", CreateResult::created},
+      {"sub//.wav", CreateResult::created},
       {"dir.wav", CreateResult::failed},
       {"missing/a.wav", CreateResult::failed},
-#ifndef _WIN32
-      {"link.wav", CreateResult::isArchive},
-#endif
+      {"old.wav/a.wav", CreateResult::failed},
       {"hard.wav", CreateResult::isArchive},
+#ifndef _WIN32
+      {"link.wav", CreateResult::failed},
+      {"inside.wav", CreateResult::failed},
+      {"dangling.wav", CreateResult::failed},
+      {"sublink/new.wav", CreateResult::failed},
+      {"sub/../sublink/x.wav", CreateResult::failed},
+#endif
 #ifdef __linux__
-      {"sealed.wav", CreateResult::failed},
+      {"sealed.wav", bound ? CreateResult::failed : CreateResult::created},
 #endif
       {"archive.dat", CreateResult::isArchive},
   };
@@ -150,10 +178,36 @@ TEST_F(FileAccess, CreatesTruncatesAndRefusesTheArchive) {
     EXPECT_EQ(output.create(path(c.name).c_str(), archive), c.result) << c.name;
     EXPECT_TRUE(output.close());
   }
+#ifdef __linux__
+  if (bound) {
+    EXPECT_EQ(readFile("sealed.wav"), "x");
+    ::umount2("sealed.wav", MNT_DETACH);
+  }
+#endif
   EXPECT_EQ(readFile(path("new.wav")), "");
   EXPECT_EQ(readFile(path("old.wav")), "");
+  EXPECT_EQ(listTree("sub"), (std::map<std::string, std::string>{{"new.wav", ""}, {".wav", ""}}));
+  EXPECT_FALSE(fs::exists(path("missing.wav")));
   EXPECT_EQ(readFile(archivePath()), "the archive's bytes");
 }
+
+#ifndef _WIN32
+TEST_F(FileAccess, RemovesTheFileFromTheDirectoryItWasCreatedIn) {
+  ArchiveFile& archive = archiveOf("abc");
+  fs::create_directories("first/sub");
+  fs::create_directory("other");
+  OutputFile output;
+  ASSERT_EQ(output.create("first/sub/a.wav", archive), CreateResult::created);
+  // The way is swapped for a link to another directory holding that name.
+  fs::rename("first", "moved");
+  fs::create_symlink("other", "first");
+  fs::create_directory("other/sub");
+  writeFile("other/sub/a.wav", "keep");
+  output.remove();
+  EXPECT_FALSE(fs::exists("moved/sub/a.wav"));
+  EXPECT_EQ(readFile("other/sub/a.wav"), "keep");
+}
+#endif
 
 #ifndef _WIN32
 TEST_F(FileAccess, CreatesWithoutExecuteBitsAndReportsAFailedClose) {

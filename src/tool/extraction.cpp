@@ -37,7 +37,7 @@ bool extractEntry(ArchiveFile& archive, const ArchiveDirectory& directory, std::
       return true;
     case CopyResult::readFailed:
       // Nothing was written that came from the archive; leave no stray file.
-      removeFile(name);
+      output.remove();
       std::printf("File cannot read. : %s\n", shown.c_str());
       return false;
     case CopyResult::writeFailed:

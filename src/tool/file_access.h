@@ -48,7 +48,7 @@ class ArchiveFile {
 enum class CreateResult {
   created,    // opened for writing, empty
   isArchive,  // the name leads to the archive itself; left untouched
-  failed,     // could not be opened for writing
+  failed,     // could not be opened for writing, or a link stands on the way
 };
 
 class OutputFile {
@@ -58,20 +58,23 @@ class OutputFile {
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
-  // Opens `name` for writing, creating it or cutting it to length 0, unless
-  // it is `archive` under any name, which is never truncated.
+  // Opens `name`, relative to the current directory, for writing, creating
+  // it or cutting it to length 0, unless it is `archive` under any name,
+  // which is never truncated. Follows no symbolic link (on Windows no
+  // reparse point): a name that is one, or passes through one, fails, and
+  // neither the link nor what it points at is touched.
   CreateResult create(const char* name, const ArchiveFile& archive);
   bool writeAll(const char* source, std::size_t size);
   // Closes the file; false when buffered bytes could not be written.
   bool close();
+  // Closes the file and removes it from the directory it was created in.
+  void remove();
 
   struct State;
 
  private:
   std::unique_ptr<State> state_;
 };
-
-void removeFile(const char* name);
 
 // Room for one entry, of exactly its size; empty when it cannot be had.
 class EntryBuffer {

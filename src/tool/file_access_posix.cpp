@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "file_access.h"
 #include "full_transfer.h"
@@ -117,12 +118,55 @@ bool ArchiveFile::readAt(std::int64_t offset, char* destination, std::size_t siz
 
 namespace {
 
-// Opens an existing `name` for writing without cutting it, and cuts it only
-// once it is known not to be the archive. No O_CREAT, so a dangling link
-// creates nothing; O_NONBLOCK, so a pipe without a reader cannot stall the
-// run. Sets `fd` only when the result is `created`.
-CreateResult openExisting(const char* name, const ArchiveFile::State& archive, int& fd) {
-  const int opened = ::open(name, O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+// Directories on an output name's way are opened only to look up the next
+// component: O_PATH needs no read permission on them, as the open of the
+// whole name did not.
+#ifdef O_PATH
+constexpr int kLookupOnly = O_PATH;
+#else
+constexpr int kLookupOnly = O_RDONLY;
+#endif
+
+// Opens the directory that holds the file `name` names, one component at a
+// time from the current directory, none of them through a symbolic link, and
+// points `leaf` at the file's own name. A name without a '/' needs no call:
+// its directory is the current one. An absolute name fails. Sets
+// `directory` (AT_FDCWD, or a descriptor the caller closes) only on success.
+bool openParentDirectory(const char* name, int& directory, const char*& leaf) {
+  if (*name == '/') {
+    return false;
+  }
+  int parent = AT_FDCWD;
+  const char* start = name;
+  for (const char* slash = nullptr; (slash = std::strchr(start, '/')) != nullptr;
+       start = slash + 1) {
+    if (slash == start) {
+      continue;  // "a//b" is "a/b"
+    }
+    const std::string component(start, slash);
+    const int next =
+        ::openat(parent, component.c_str(), kLookupOnly | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (parent != AT_FDCWD) {
+      ::close(parent);
+    }
+    if (next < 0) {
+      return false;
+    }
+    parent = next;
+  }
+  directory = parent;
+  leaf = start;
+  return true;
+}
+
+// Opens an existing `leaf` for writing without cutting it, and cuts it only
+// once it is known not to be the archive. O_NOFOLLOW: a symbolic link is
+// refused, whatever it points at; no O_CREAT, so nothing is created;
+// O_NONBLOCK, so a pipe without a reader cannot stall the run. Sets `fd`
+// only when the result is `created`.
+CreateResult openExisting(int directory, const char* leaf, const ArchiveFile::State& archive,
+                          int& fd) {
+  const int opened = ::openat(directory, leaf, O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
   if (opened < 0) {
     return CreateResult::failed;
   }
@@ -144,31 +188,53 @@ CreateResult openExisting(const char* name, const ArchiveFile::State& archive, i
   return result;
 }
 
+// Creates `leaf` in `directory`, or opens the file that stands there.
+CreateResult createIn(int directory, const char* leaf, const ArchiveFile::State& archive, int& fd) {
+  // Most names are new: creating exclusively needs no look at the file
+  // first, and never follows a link, not even a dangling one.
+  fd = ::openat(directory, leaf, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd >= 0) {
+    return CreateResult::created;
+  }
+  return errno == EEXIST ? openExisting(directory, leaf, archive, fd) : CreateResult::failed;
+}
+
 }  // namespace
 
 struct OutputFile::State {
   int fd = -1;
+  // Where the file stands, so that it is removed from the directory it was
+  // created in, whatever became of the name's way since.
+  int directory = AT_FDCWD;
+  std::string leaf;
 };
 
 OutputFile::OutputFile() : state_(std::make_unique<State>()) {}
 
 OutputFile::~OutputFile() {
   close();
+  if (state_->directory != AT_FDCWD) {
+    ::close(state_->directory);
+  }
 }
 
 CreateResult OutputFile::create(const char* name, const ArchiveFile& archive) {
-  // Most names are new: creating exclusively needs no look at the file first.
-  int fd = ::open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    if (errno != EEXIST) {
-      return CreateResult::failed;
+  int directory = AT_FDCWD;
+  const char* leaf = name;
+  if (!openParentDirectory(name, directory, leaf)) {
+    return CreateResult::failed;
+  }
+  int fd = -1;
+  const CreateResult result = createIn(directory, leaf, *archive.state_, fd);
+  if (result != CreateResult::created) {
+    if (directory != AT_FDCWD) {
+      ::close(directory);
     }
-    const CreateResult existing = openExisting(name, *archive.state_, fd);
-    if (existing != CreateResult::created) {
-      return existing;
-    }
+    return result;
   }
   state_->fd = fd;
+  state_->directory = directory;
+  state_->leaf = leaf;
   return CreateResult::created;
 }
 
@@ -185,8 +251,11 @@ bool OutputFile::close() {
   return fd < 0 || ::close(fd) == 0;
 }
 
-void removeFile(const char* name) {
-  ::unlink(name);
+void OutputFile::remove() {
+  close();
+  if (!state_->leaf.empty()) {
+    ::unlinkat(state_->directory, state_->leaf.c_str(), 0);
+  }
 }
 
 EntryBuffer::EntryBuffer(std::size_t size)

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 
 #include "file_access.h"
 #include "full_transfer.h"
@@ -144,8 +145,35 @@ bool ArchiveFile::readAt(std::int64_t offset, char* destination, std::size_t siz
       });
 }
 
+namespace {
+
+bool isSeparator(char c) {
+  return c == '/' || c == '\\';
+}
+
+// Whether each directory on `name`'s way is a real directory, not a reparse
+// point (a symbolic link, a junction, a mount point) that leads elsewhere.
+// A name without a separator has no way to check.
+bool isWayFreeOfReparsePoints(const char* name) {
+  std::string way;
+  for (const char* at = name; *at != '\0'; ++at) {
+    if (isSeparator(*at) && !way.empty() && !isSeparator(way.back())) {
+      const DWORD attributes = GetFileAttributesA(way.c_str());
+      if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+          (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        return false;
+      }
+    }
+    way += *at;
+  }
+  return true;
+}
+
+}  // namespace
+
 struct OutputFile::State {
   HANDLE file = INVALID_HANDLE_VALUE;
+  std::string name;  // of the file created, for remove()
 };
 
 OutputFile::OutputFile() : state_(std::make_unique<State>()) {}
@@ -155,9 +183,14 @@ OutputFile::~OutputFile() {
 }
 
 CreateResult OutputFile::create(const char* name, const ArchiveFile& archive) {
-  // Opened without cutting it: it may be the archive under another name.
-  const HANDLE file = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (!isWayFreeOfReparsePoints(name)) {
+    return CreateResult::failed;
+  }
+  // Opened without cutting it: it may be the archive under another name. A
+  // reparse point standing under the name is opened itself, not followed.
+  const HANDLE file =
+      CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     return CreateResult::failed;
   }
@@ -166,7 +199,8 @@ CreateResult OutputFile::create(const char* name, const ArchiveFile& archive) {
     const ArchiveFile::State& source = *archive.state_;
     BY_HANDLE_FILE_INFORMATION information;
     CreateResult result = CreateResult::created;
-    if (!GetFileInformationByHandle(file, &information)) {
+    if (!GetFileInformationByHandle(file, &information) ||
+        (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
       result = CreateResult::failed;
     } else if (information.dwVolumeSerialNumber == source.volume &&
                information.nFileIndexHigh == source.indexHigh &&
@@ -181,6 +215,7 @@ CreateResult OutputFile::create(const char* name, const ArchiveFile& archive) {
     }
   }
   state_->file = file;
+  state_->name = name;
   return CreateResult::created;
 }
 
@@ -204,8 +239,11 @@ bool OutputFile::close() {
   return file == INVALID_HANDLE_VALUE || CloseHandle(file);
 }
 
-void removeFile(const char* name) {
-  DeleteFileA(name);
+void OutputFile::remove() {
+  close();
+  if (!state_->name.empty()) {
+    DeleteFileA(state_->name.c_str());
+  }
 }
 
 EntryBuffer::EntryBuffer(std::size_t size)

@@ -81,6 +81,24 @@ ProcessResult OrvexRun::extract(const std::string& archive, const RunOptions& ex
   return result;
 }
 
+Files OrvexRun::placeStanding(const std::vector<StandingPath>& standing) {
+  const std::filesystem::path outside = scratch_.path() / "outside";
+  std::filesystem::create_directories(outside / "dir");
+  writeFile(outside / "target", "outside");
+  for (const StandingPath& path : standing) {
+    const std::filesystem::path at = work() / path.name;
+    std::filesystem::create_directories(at.parent_path());
+    if (path.linkTarget.empty()) {
+      std::filesystem::create_directory(at);
+    } else if (path.linkTarget.front() == '/') {
+      makeSymbolicLink(scratch_.path().string() + path.linkTarget, at);
+    } else {
+      makeSymbolicLink(path.linkTarget, at);
+    }
+  }
+  return outsideFiles();
+}
+
 ProcessResult OrvexRun::runWithArguments(const std::vector<std::string>& arguments) {
   ProcessResult result = runOrvex(arguments, {work(), {}, {}});
   EXPECT_EQ(result.signal, 0);

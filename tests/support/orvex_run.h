@@ -16,6 +16,14 @@ namespace orvex::testing {
 
 using Files = std::map<std::string, std::string>;
 
+// A directory, or a symbolic link, that stands in the current directory
+// before a run. A link's target is taken as it is, but one starting with
+// '/' is taken from the scratch directory's root (POSIX only).
+struct StandingPath {
+  std::string name;
+  std::string linkTarget;  // empty: a directory
+};
+
 #ifdef _WIN32
 inline constexpr int kUsageStatus = -1;
 #else
@@ -82,6 +90,12 @@ class OrvexRun : public ::testing::Test {
   std::filesystem::path work() const { return scratch_.path() / "work"; }
   std::filesystem::path archivePath() const { return scratch_.path() / "input" / "test.dat"; }
   Files workFiles() const { return listTree(work()); }
+
+  // Lays out `standing` in work/, beside outside/, a directory that no run
+  // may change, holding the file "target" and the directory "dir". Returns
+  // what outside/ holds.
+  Files placeStanding(const std::vector<StandingPath>& standing);
+  Files outsideFiles() const { return listTree(scratch_.path() / "outside"); }
 
  private:
   ScratchDirectory scratch_;

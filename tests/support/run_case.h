@@ -7,6 +7,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "support/archive_builder.h"
 #include "support/orvex_run.h"
@@ -18,7 +19,9 @@ struct RunCase {
   std::string archive;
   std::string output;
   int status;
-  Files files;  // everything in the current directory afterwards
+  Files files;  // what the run leaves in the current directory besides `standing`
+  // What stands in the current directory before the run, and stays as it was.
+  std::vector<StandingPath> standing = {};
 };
 
 // Names the case in test output instead of dumping its bytes.

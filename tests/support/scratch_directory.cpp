@@ -95,6 +95,35 @@ std::string readFile(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
+#ifdef _WIN32
+void makeSymbolicLink(const std::string& target, const std::filesystem::path& link) {
+  // Wine starts a Unix program but does not wait for it: the link is
+  // awaited instead.
+  const std::wstring command = L"/bin/ln -s \"" + std::filesystem::path(target).wstring() +
+                               L"\" \"" + link.filename().wstring() + L"\"";
+  std::wstring line = command;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      link.parent_path().c_str(), &startup, &process)) {
+    throw std::runtime_error("cannot start ln for " + link.string());
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  for (int wait = 0; GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES; ++wait) {
+    if (wait == 500) {
+      throw std::runtime_error("ln made no link " + link.string());
+    }
+    Sleep(10);
+  }
+}
+#else
+void makeSymbolicLink(const std::string& target, const std::filesystem::path& link) {
+  std::filesystem::create_symlink(target, link);
+}
+#endif
+
 std::map<std::string, std::string> listTree(const std::filesystem::path& root) {
   std::map<std::string, std::string> tree;
   for (const auto& item : std::filesystem::recursive_directory_iterator(root)) {
@@ -103,6 +132,8 @@ std::map<std::string, std::string> listTree(const std::filesystem::path& root) {
       tree[relative] = "<link to " + std::filesystem::read_symlink(item.path()).string() + ">";
     } else if (item.is_directory()) {
       tree[relative] = "<dir>";
+    } else if (!item.is_regular_file()) {
+      tree[relative] = "<device or pipe>";
     } else {
       tree[relative] = readFile(item.path());
     }

@@ -25,13 +25,18 @@ class ScratchDirectory {
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
 std::string readFile(const std::filesystem::path& path);
 
+// Makes `link` a symbolic link to `target`. Under Wine, whose Windows calls
+// make none, by the system's own ln: Wine shows a link to a directory as a
+// reparse point.
+void makeSymbolicLink(const std::string& target, const std::filesystem::path& link);
+
 // The path of a file that the tool names `name` (on Windows the narrow file
 // functions read names in the ANSI code page).
 std::filesystem::path narrowNamePath(const std::string& name);
 
 // Every entry below `root`, by path relative to it with '/' between
 // components: a regular file maps to its bytes, a directory to "<dir>", a
-// symbolic link to "<link to TARGET>".
+// symbolic link to "<link to TARGET>", anything else to "<device or pipe>".
 std::map<std::string, std::string> listTree(const std::filesystem::path& root);
 
 }  // namespace orvex::testing
