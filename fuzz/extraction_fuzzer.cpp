@@ -57,11 +57,17 @@ namespace fs = std::filesystem;
 
 // The run's current directory lies a few levels down, so that a name that
 // climbed out of it would land somewhere the checks look. It starts with a
-// subdirectory, a file to be overwritten and a hard link to the archive.
+// subdirectory, a file to be overwritten, a hard link to the archive, and
+// symbolic links, none of which may be followed: out of the directory, to a
+// file and a subdirectory inside it, and to nothing.
 const char* const kWorkPath = "l1/l2/l3/work";
 
 const StartingDirectory& startingDirectory() {
-  static const StartingDirectory start{{"sub"}, {{"old.wav", "previous bytes"}}, {"self.wav"}};
+  static const StartingDirectory start{
+      {"sub"},
+      {{"old.wav", "previous bytes"}},
+      {"self.wav"},
+      {{"up", ".."}, {"in.wav", "old.wav"}, {"sl", "sub"}, {"gone.wav", "../none"}}};
   return start;
 }
 
@@ -138,6 +144,9 @@ void prepareWorkDirectory() {
   }
   for (const std::string& name : start.archiveNames) {
     fs::create_hard_link(scratch().root() / "archive.dat", work / name);
+  }
+  for (const auto& [name, target] : start.links) {
+    fs::create_symlink(target, work / name);
   }
 }
 

@@ -27,6 +27,11 @@ std::vector<std::pair<std::string, std::string>> seeds() {
        buildArchive(
            {{"sub/A.WAV", "a"}, {"./B.MP3", "b"}, {"nodir/C.JPG", "c"}, {"sub//D.WAV", "d"}})},
       {"leaving", buildArchive({{"../UP.WAV", "u"}, {"/abs/X.WAV", "x"}, {"a/../../Y.MP3", "y"}})},
+      {"links", buildArchive({{"in.WAV", "i"},
+                              {"sl/A.WAV", "a"},
+                              {"up/B.MP3", "b"},
+                              {"gone.WAV", "g"},
+                              {"sub/C.JPG", "c"}})},
       {"existing-names",
        buildArchive({{"old.WAV", "new"}, {"SELF.WAV", "never"}, {"self.wav", "x"}})},
       {"full-name-field", buildArchive({{"ABCDEFGHI.WAV", "13"}, {"ABCDEFGH.MP3", "12"}})},

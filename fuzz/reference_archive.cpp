@@ -144,6 +144,9 @@ ExpectedRun expectRun(std::string_view bytes, const StartingDirectory& start) {
   for (const std::string& name : start.archiveNames) {
     run.files[name] = std::string(bytes);
   }
+  for (const auto& [name, target] : start.links) {
+    run.files[name] = "<link to " + target + ">";
+  }
   const ReferenceArchive archive = parseArchive(bytes);
   if (!archive.complete) {
     run.output = "Archive is broken.\n";
@@ -167,7 +170,7 @@ ExpectedRun expectRun(std::string_view bytes, const StartingDirectory& start) {
                overlapsAny(written, offset, offset + size)) {
       run.output += "File cannot read. : " + name + "\n";
     } else if ((!parent.empty() && start.directories.count(parent) == 0) ||
-               start.archiveNames.count(path) != 0) {
+               start.archiveNames.count(path) != 0 || start.links.count(path) != 0) {
       run.output += "File cannot open. : " + name + "\n";
     } else {
       run.files[path] = std::string(

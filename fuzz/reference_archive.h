@@ -37,6 +37,7 @@ struct StartingDirectory {
   std::set<std::string> directories;         // empty subdirectories
   std::map<std::string, std::string> files;  // ordinary files and their bytes
   std::set<std::string> archiveNames;        // other names of the archive itself
+  std::map<std::string, std::string> links;  // symbolic links and their targets
 };
 
 // The run over `archive` in a current directory that starts as `start`.
