@@ -18,7 +18,8 @@ struct RunCase {
   std::string archive;
   std::string output;
   int status;
-  Files files;  // everything in the current directory afterwards
+  Files files;      // everything in the current directory afterwards
+  Pieces beyond{};  // the archive's bytes past `archive`, with holes between
 };
 
 // Names the case in test output instead of dumping its bytes.
