@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Makes every release asset into build/dist/, with one SHA256SUMS: a .tar.gz
-# and a .deb for x86-64 and aarch64 Linux, a .zip for 32- and 64-bit Windows.
+# and a .deb for x86-64, aarch64 and 32-bit ARM Linux (ARMv6 and later; its
+# package is for armhf systems), a .zip for 32- and 64-bit Windows.
 # Each build is configured afresh and its whole test suite run (natively,
-# under qemu-aarch64, under Wine); the assets hold the tested programs,
-# stripped. ORVEX_RELEASE_TESTS=0 skips the tests (to check that a second
-# build gives the same bytes). Times are SOURCE_DATE_EPOCH (else the commit's
-# date), owners root, modes explicit and names sorted, so that every asset is
-# the same bytes wherever, whenever and under whatever umask it is made.
+# under qemu-aarch64, under qemu-arm as an ARMv6 processor, under Wine); the
+# assets hold the tested programs, stripped. ORVEX_RELEASE_TESTS=0 skips the
+# tests (to check that a second build gives the same bytes). Times are
+# SOURCE_DATE_EPOCH (else the commit's date), owners root, modes explicit and
+# names sorted, so that every asset is the same bytes wherever, whenever and
+# under whatever umask it is made.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tests=yes
@@ -14,10 +16,11 @@ tests=yes
 
 # What the release needs, each with the Debian package that brings it.
 needs="git:git cmake:cmake ninja:ninja-build g++:g++ aarch64-linux-gnu-g++:g++-aarch64-linux-gnu
+  arm-linux-gnueabi-g++:g++-arm-linux-gnueabi
   i686-w64-mingw32-g++-posix:g++-mingw-w64-i686-posix zip:zip dpkg-deb:dpkg
   x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix"
 [ $tests = no ] || needs+=" /usr/include/gtest:libgtest-dev /usr/src/googletest:googletest
-  qemu-aarch64:qemu-user /usr/lib/wine/wine64:wine64"
+  qemu-aarch64:qemu-user qemu-arm:qemu-user /usr/lib/wine/wine64:wine64"
 missing=""
 for need in $needs; do
   command -v "${need%%:*}" >/dev/null || [ -e "${need%%:*}" ] || missing+=" ${need#*:}"
@@ -55,6 +58,7 @@ build() {
 }
 build release $tests
 build linux-arm64 $tests
+build linux-armv6 $tests
 build windows-x64 $tests
 if [ $tests = yes ] && [ ! -e /usr/lib/wine/wine ]; then
   echo "WARNING: no 32-bit Wine (apt-get install wine32:i386):" \
@@ -78,7 +82,11 @@ settle() {
   find "$1" -type d -exec chmod 755 {} +
 }
 
-for target in release:x86_64:amd64:strip linux-arm64:aarch64:arm64:aarch64-linux-gnu-strip; do
+# The ARMv6 program is armel code (software floating point, which orvex never
+# needs) and static, so it runs on armhf systems too: Raspberry Pi OS 32-bit
+# installs armhf packages.
+for target in release:x86_64:amd64:strip linux-arm64:aarch64:arm64:aarch64-linux-gnu-strip \
+  linux-armv6:armv6:armhf:arm-linux-gnueabi-strip; do
   IFS=: read -r preset machine architecture strip <<<"$target"
   # The tarball: one folder with the program, its manual page, README.md and LICENSE.
   name=orvex-$version-linux-$machine

@@ -1,7 +1,9 @@
 // The built tool on whole archives: messages, exit status and files written.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <string>
 
 #include "support/archive_builder.h"
@@ -13,12 +15,19 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The last offset a directory record can give: 2 GiB less one byte.
+constexpr std::int32_t kLastOffset = std::numeric_limits<std::int32_t>::max();
+
 TEST_P(Extracts, PrintsWritesAndExitsAsExpected) {
   const RunCase& c = GetParam();
+  if (const std::string why = c.beyond.empty() ? "" : whyNoSparseFiles(archivePath().parent_path());
+      !why.empty()) {
+    GTEST_SKIP() << why;
+  }
   const Files outside = placeStanding(c.standing);
   Files expected = c.files;
   expected.merge(workFiles());
-  const ProcessResult result = extract(c.archive);
+  const ProcessResult result = extract(c.archive, c.beyond);
   EXPECT_EQ(result.output, printed(c.output));
   EXPECT_EQ(result.exitCode, c.status);
   EXPECT_EQ(workFiles(), expected);
@@ -82,7 +91,17 @@ INSTANTIATE_TEST_SUITE_P(
                 rawArchive({{55, "A.WAV"}, {55, "B.WAV"}, {58, ""}}, "xyz"),
                 "A.wav done.\nB.wav done.\n",
                 0,
-                {{"A.wav", ""}, {"B.wav", "xyz"}}}),
+                {{"A.wav", ""}, {"B.wav", "xyz"}}},
+        // 3 GiB, of which only the trailing bytes lie past 2 GiB.
+        RunCase{"EntriesUpTo2GiBInALargerArchive",
+                rawArchive(
+                    {{72, "A.WAV"}, {75, "GAP.BIN"}, {kLastOffset - 5, "B.MP3"}, {kLastOffset, ""}},
+                    "abc"),
+                "A.wav done.\nB.mp3 done.\n",
+                0,
+                {{"A.wav", "abc"}, {"B.mp3", "below"}},
+                {},
+                {{kLastOffset - 5, "below"}, {(std::uint64_t{3} << 30) - 4, "TAIL"}}}),
     titleOf);
 
 // Where the platforms differ: Windows folds the case of names and refuses

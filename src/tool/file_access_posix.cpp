@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,6 +16,10 @@
 
 #include "file_access.h"
 #include "full_transfer.h"
+
+// Without 64-bit offsets (_FILE_OFFSET_BITS=64, which the build sets) a 32-bit
+// system refuses to open an archive past 2 GiB.
+static_assert(sizeof(off_t) == 8, "file offsets must be 64-bit to open archives past 2 GiB");
 
 namespace orvex {
 namespace {

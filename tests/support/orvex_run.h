@@ -84,6 +84,10 @@ class OrvexRun : public ::testing::Test {
   // what must hold after every run: no signal, nothing on standard error and
   // the archive unchanged.
   ProcessResult extract(const std::string& archive, const RunOptions& extraOptions = {});
+  // The same on an archive of `head` followed by `beyond`, in a sparse file;
+  // the caller skips where there are none (whyNoSparseFiles).
+  ProcessResult extract(const std::string& head, const Pieces& beyond,
+                        const RunOptions& extraOptions = {});
   ProcessResult runWithArguments(const std::vector<std::string>& arguments);
 
   const std::filesystem::path& root() const { return scratch_.path(); }

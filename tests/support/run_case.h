@@ -22,6 +22,7 @@ struct RunCase {
   Files files;  // what the run leaves in the current directory besides `standing`
   // What stands in the current directory before the run, and stays as it was.
   std::vector<StandingPath> standing = {};
+  Pieces beyond = {};  // the archive's bytes past `archive`, with holes between
 };
 
 // Names the case in test output instead of dumping its bytes.

@@ -3,6 +3,8 @@
 #include <stdlib.h>
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <sys/stat.h>
 #endif
 
 #include <algorithm>
@@ -123,6 +125,47 @@ void makeSymbolicLink(const std::string& target, const std::filesystem::path& li
   std::filesystem::create_symlink(target, link);
 }
 #endif
+
+void writePieces(const std::filesystem::path& path, const Pieces& pieces) {
+  std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+  for (const auto& [offset, bytes] : pieces) {
+    file.seekp(static_cast<std::streamoff>(offset));
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+  if (!file.flush()) {
+    throw std::runtime_error("cannot write " + path.string());
+  }
+}
+
+std::string whyNoSparseFiles(const std::filesystem::path& directory) {
+  constexpr std::uint64_t kHole = 1 << 20;
+  const std::filesystem::path probe = directory / "sparse-probe";
+  writeFile(probe, "");
+  writePieces(probe, {{kHole, "x"}});
+#ifdef _WIN32
+  FILE_STANDARD_INFO info{};
+  const HANDLE file = CreateFileW(probe.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const bool measured = file != INVALID_HANDLE_VALUE &&
+                        GetFileInformationByHandleEx(file, FileStandardInfo, &info, sizeof info);
+  if (file != INVALID_HANDLE_VALUE) {
+    CloseHandle(file);
+  }
+  const std::uint64_t allocated =
+      measured ? static_cast<std::uint64_t>(info.AllocationSize.QuadPart) : kHole;
+#else
+  struct stat status {};
+  const std::uint64_t allocated = ::stat(probe.c_str(), &status) == 0
+                                      ? static_cast<std::uint64_t>(status.st_blocks) * 512
+                                      : kHole;
+#endif
+  std::filesystem::remove(probe);
+  if (allocated < kHole) {
+    return "";
+  }
+  return "the file system of " + directory.string() + " gives holes disk space: a 1 MiB hole and " +
+         "one byte take " + std::to_string(allocated) + " bytes there";
+}
 
 std::map<std::string, std::string> listTree(const std::filesystem::path& root) {
   std::map<std::string, std::string> tree;

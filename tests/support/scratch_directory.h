@@ -3,6 +3,7 @@
 #ifndef ORVEX_TESTS_SUPPORT_SCRATCH_DIRECTORY_H
 #define ORVEX_TESTS_SUPPORT_SCRATCH_DIRECTORY_H
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -29,6 +30,17 @@ std::string readFile(const std::filesystem::path& path);
 // make none, by the system's own ln: Wine shows a link to a directory as a
 // reparse point.
 void makeSymbolicLink(const std::string& target, const std::filesystem::path& link);
+
+// Bytes at their offsets in a file, with holes between: how the tests lay out
+// archives too large to build in memory.
+using Pieces = std::map<std::uint64_t, std::string>;
+
+// Writes each piece at its offset into the existing file at `path`.
+void writePieces(const std::filesystem::path& path, const Pieces& pieces);
+
+// Why files in `directory` cannot have holes that take no disk space, or
+// empty when they can.
+std::string whyNoSparseFiles(const std::filesystem::path& directory);
 
 // The path of a file that the tool names `name` (on Windows the narrow file
 // functions read names in the ANSI code page).
