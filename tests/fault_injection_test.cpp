@@ -220,13 +220,24 @@ TEST_F(OrvexRun, NeverWritesOverTheArchiveItself) {
 }
 
 TEST_F(OrvexRun, NeverWritesOverTheArchiveInTheCurrentDirectory) {
-  // Each refusal gives its descriptor back: far more than the run may hold open.
+  // Each refusal gives its descriptors back, and so does each file written in
+  // a subdirectory: far more than the run may hold open.
   std::vector<Entry> entries;
   std::string messages;
   for (int i = 0; i < 100; ++i) {
     entries.push_back({"SELF.WAV", "self"});
     messages += "File cannot open. : SELF.wav\n";
+#ifndef _WIN32
+    entries.insert(entries.end(), {{"sub/IN.WAV", "in"}, {"sub/L/X.WAV", "x"}, {"sub/L.WAV", "l"}});
+    messages +=
+        "sub/IN.wav done.\nFile cannot open. : sub/L/X.wav\nFile cannot open. : sub/L.wav\n";
+#endif
   }
+#ifndef _WIN32
+  fs::create_directory(work() / "sub");
+  fs::create_symlink(".", work() / "sub" / "L");
+  fs::create_symlink("IN.wav", work() / "sub" / "L.wav");
+#endif
   entries.push_back({"OK.WAV", "ok"});
   const std::string archive = buildArchive(entries);
   writeFile(work() / "SELF.wav", archive);
@@ -238,6 +249,9 @@ TEST_F(OrvexRun, NeverWritesOverTheArchiveInTheCurrentDirectory) {
   EXPECT_EQ(result.output, printed(messages + "OK.wav done.\n"));
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(readFile(work() / "SELF.wav"), archive);
+#ifndef _WIN32
+  EXPECT_EQ(readFile(work() / "sub" / "IN.wav"), "in");
+#endif
 }
 
 #ifdef _WIN32

@@ -10,13 +10,8 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#endif
-#ifdef __linux__
-#include <sched.h>
-#include <sys/mount.h>
 #endif
 
 #include "support/scratch_directory.h"
@@ -135,17 +130,6 @@ TEST_F(FileAccess, CreatesTruncatesAndRefusesTheArchiveAndLinks) {
   fs::create_symlink("sub", path("sublink"));
   fs::create_symlink("missing.wav", path("dangling.wav"));
 #endif
-#ifdef __linux__
-  // A file that refuses to be cut to length: a sealed memory file bound over
-  // "sealed.wav", in a mount namespace of this test's own (as root only).
-  const int sealed = ::memfd_create("sealed", MFD_ALLOW_SEALING);
-  ASSERT_TRUE(::write(sealed, "x", 1) == 1 && ::fcntl(sealed, F_ADD_SEALS, F_SEAL_SHRINK) == 0);
-  writeFile(path("sealed.wav"), "");
-  const bool bound = ::unshare(CLONE_NEWNS) == 0 &&
-                     ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-                     ::mount(("/proc/self/fd/" + std::to_string(sealed)).c_str(), "sealed.wav",
-                             nullptr, MS_BIND, nullptr) == 0;
-#endif
   struct CreateCase {
     const char* name;
     CreateResult result;
@@ -167,9 +151,6 @@ TEST_F(FileAccess, CreatesTruncatesAndRefusesTheArchiveAndLinks) {
       {"sublink/new.wav", CreateResult::failed},
       {"sub/../sublink/x.wav", CreateResult::failed},
 #endif
-#ifdef __linux__
-      {"sealed.wav", bound ? CreateResult::failed : CreateResult::created},
-#endif
       {"archive.dat", CreateResult::isArchive},
   };
   // clang-format on
@@ -178,12 +159,6 @@ TEST_F(FileAccess, CreatesTruncatesAndRefusesTheArchiveAndLinks) {
     EXPECT_EQ(output.create(path(c.name).c_str(), archive), c.result) << c.name;
     EXPECT_TRUE(output.close());
   }
-#ifdef __linux__
-  if (bound) {
-    EXPECT_EQ(readFile("sealed.wav"), "x");
-    ::umount2("sealed.wav", MNT_DETACH);
-  }
-#endif
   EXPECT_EQ(readFile(path("new.wav")), "");
   EXPECT_EQ(readFile(path("old.wav")), "");
   EXPECT_EQ(listTree("sub"), (std::map<std::string, std::string>{{"new.wav", ""}, {".wav", ""}}));
