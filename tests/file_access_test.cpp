@@ -126,9 +126,6 @@ TEST_F(FileAccess, CreatesTruncatesAndRefusesTheArchiveAndLinks) {
   fs::create_hard_link(archivePath(), path("hard.wav"));
 #ifndef _WIN32  // Wine cannot make symbolic links
   fs::create_symlink(archivePath(), path("link.wav"));
-  fs::create_symlink("old.wav", path("inside.wav"));
-  fs::create_symlink("sub", path("sublink"));
-  fs::create_symlink("missing.wav", path("dangling.wav"));
 #endif
   struct CreateCase {
     const char* name;
@@ -146,10 +143,6 @@ TEST_F(FileAccess, CreatesTruncatesAndRefusesTheArchiveAndLinks) {
       {"hard.wav", CreateResult::isArchive},
 #ifndef _WIN32
       {"link.wav", CreateResult::failed},
-      {"inside.wav", CreateResult::failed},
-      {"dangling.wav", CreateResult::failed},
-      {"sublink/new.wav", CreateResult::failed},
-      {"sub/../sublink/x.wav", CreateResult::failed},
 #endif
       {"archive.dat", CreateResult::isArchive},
   };
@@ -162,7 +155,6 @@ TEST_F(FileAccess, CreatesTruncatesAndRefusesTheArchiveAndLinks) {
   EXPECT_EQ(readFile(path("new.wav")), "");
   EXPECT_EQ(readFile(path("old.wav")), "");
   EXPECT_EQ(listTree("sub"), (std::map<std::string, std::string>{{"new.wav", ""}, {".wav", ""}}));
-  EXPECT_FALSE(fs::exists(path("missing.wav")));
   EXPECT_EQ(readFile(archivePath()), "the archive's bytes");
 }
 

@@ -4,6 +4,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <sys/resource.h>
 #include <sys/stat.h>
 #endif
 
@@ -137,7 +138,14 @@ void writePieces(const std::filesystem::path& path, const Pieces& pieces) {
   }
 }
 
-std::string whyNoSparseFiles(const std::filesystem::path& directory) {
+std::string whyNoSparseFiles(const std::filesystem::path& directory, std::uint64_t size) {
+#ifndef _WIN32
+  struct rlimit limit {};
+  if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+      limit.rlim_cur < size) {
+    return "files are limited to " + std::to_string(limit.rlim_cur) + " bytes here (ulimit -f)";
+  }
+#endif
   constexpr std::uint64_t kHole = 1 << 20;
   const std::filesystem::path probe = directory / "sparse-probe";
   writeFile(probe, "");

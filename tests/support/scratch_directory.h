@@ -38,9 +38,9 @@ using Pieces = std::map<std::uint64_t, std::string>;
 // Writes each piece at its offset into the existing file at `path`.
 void writePieces(const std::filesystem::path& path, const Pieces& pieces);
 
-// Why files in `directory` cannot have holes that take no disk space, or
-// empty when they can.
-std::string whyNoSparseFiles(const std::filesystem::path& directory);
+// Why no file of `size` bytes, mostly holes that take no disk space, can be
+// written in `directory`, or empty when one can.
+std::string whyNoSparseFiles(const std::filesystem::path& directory, std::uint64_t size);
 
 // The path of a file that the tool names `name` (on Windows the narrow file
 // functions read names in the ANSI code page).
