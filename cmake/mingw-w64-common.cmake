@@ -1,11 +1,15 @@
 # Shared by the MinGW-w64 toolchain files, which set ORVEX_MINGW_TRIPLET.
 #
-# The posix thread-model compilers are used: their libstdc++ has std::thread
-# and std::filesystem, and everything links statically (winpthreads included).
-find_program(CMAKE_C_COMPILER NAMES ${ORVEX_MINGW_TRIPLET}-gcc-posix ${ORVEX_MINGW_TRIPLET}-gcc
-             REQUIRED)
-find_program(CMAKE_CXX_COMPILER NAMES ${ORVEX_MINGW_TRIPLET}-g++-posix ${ORVEX_MINGW_TRIPLET}-g++
-             REQUIRED)
+# Two thread models of the same GCC are used. The program is built by the
+# win32 one (ORVEX_MINGW_PROGRAM_COMPILER): it starts no thread, so its
+# runtime is MinGW-w64's alone, with no winpthreads, whose imports would raise
+# the oldest Windows the program can start on. GoogleTest and the tests need
+# std::mutex and std::thread, which GCC 12 has on MinGW-w64 in the posix model
+# alone: the build's own compiler is the posix one, and src/CMakeLists.txt
+# makes the program in a build of its own. Everything links statically.
+find_program(CMAKE_C_COMPILER NAMES ${ORVEX_MINGW_TRIPLET}-gcc-posix REQUIRED)
+find_program(CMAKE_CXX_COMPILER NAMES ${ORVEX_MINGW_TRIPLET}-g++-posix REQUIRED)
+find_program(ORVEX_MINGW_PROGRAM_COMPILER NAMES ${ORVEX_MINGW_TRIPLET}-g++-win32 REQUIRED)
 find_program(CMAKE_RC_COMPILER NAMES ${ORVEX_MINGW_TRIPLET}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${ORVEX_MINGW_TRIPLET})

@@ -35,7 +35,12 @@ if(WIN32)
   configure_file(LICENSE LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
 endif()
 
-install(TARGETS orvex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+get_target_property(orvex_imported orvex IMPORTED)
+if(orvex_imported)  # built elsewhere (src/CMakeLists.txt)
+  install(IMPORTED_RUNTIME_ARTIFACTS orvex DESTINATION ${CMAKE_INSTALL_BINDIR})
+else()
+  install(TARGETS orvex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 install(FILES ${PROJECT_BINARY_DIR}/orvex.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # The Debian package's changelog names the version being built.

@@ -17,7 +17,9 @@ tests=yes
 # What the release needs, each with the Debian package that brings it.
 needs="git:git cmake:cmake ninja:ninja-build g++:g++ aarch64-linux-gnu-g++:g++-aarch64-linux-gnu
   arm-linux-gnueabi-g++:g++-arm-linux-gnueabi
-  i686-w64-mingw32-g++-posix:g++-mingw-w64-i686-posix zip:zip dpkg-deb:dpkg
+  i686-w64-mingw32-g++-win32:g++-mingw-w64-i686-win32 zip:zip dpkg-deb:dpkg
+  x86_64-w64-mingw32-g++-win32:g++-mingw-w64-x86-64-win32
+  i686-w64-mingw32-g++-posix:g++-mingw-w64-i686-posix
   x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix"
 [ $tests = no ] || needs+=" /usr/include/gtest:libgtest-dev /usr/src/googletest:googletest
   qemu-aarch64:qemu-user qemu-arm:qemu-user /usr/lib/wine/wine64:wine64"
@@ -45,11 +47,11 @@ export SOURCE_DATE_EPOCH
 
 # build PRESET yes|some|no: configures afresh and builds; with yes,
 # everything, and runs every test; with some, the tests that need no
-# emulator; with no, the program alone.
+# emulator; with no, no tests (the program, and the demo's sample).
 build() {
   if [ "$2" = no ]; then
     cmake --preset "$1" --fresh -DORVEX_BUILD_TESTS=OFF
-    cmake --build --preset "$1" --target orvex
+    cmake --build --preset "$1"
   else
     cmake --preset "$1" --fresh -DORVEX_REQUIRE_TESTS="$([ "$2" = yes ] && echo ON || echo OFF)"
     cmake --build --preset "$1"

@@ -225,7 +225,9 @@ TEST_F(OrvexRun, ArchiveThatCannotBeOpened) {
 
 // The archive opens whatever characters its path holds (Windows' code page
 // 1252, under which the tests run there, has none of these) and however long
-// it is; an entry that names the archive still leaves it untouched.
+// it is; an entry that names the archive still leaves it untouched. A file
+// named with a separator after it is no folder and does not open, as short
+// as "X.DAT\" or as long as the deep one.
 TEST_F(OrvexRun, OpensTheArchiveUnderAnyPath) {
   const std::string archive = buildArchive({{"A.WAV", "a"}, {"B.JPG", "b"}});
   fs::path deep = "deep";
@@ -235,24 +237,31 @@ TEST_F(OrvexRun, OpensTheArchiveUnderAnyPath) {
   ASSERT_GT((root() / deep / "LONG.DAT").native().size(), 260u);
   // Each archive is unpacked into a folder of its name; the last one, named
   // by its first entry, where it lies.
-  const fs::path names[] = {u8"Музыка.DAT",    u8"音楽.DAT",
-                            u8"🎵.DAT",         fs::path(u8"テスト") / u8"サウンド.DAT",
-                            deep / "LONG.DAT", fs::path(u8"フォルダ") / "A.wav"};
+  const fs::path names[] = {
+      u8"Музыка.DAT",    u8"音楽.DAT", u8"🎵.DAT",      fs::path(u8"テスト") / u8"サウンド.DAT",
+      deep / "LONG.DAT", "X.DAT",      deep / "X.DAT", fs::path(u8"フォルダ") / "A.wav"};
   for (const fs::path& name : names) {
     const fs::path path = root() / name;
     const bool self = name.filename() == "A.wav";
+    const bool separatorAfter = name.filename() == "X.DAT";
     const fs::path folder = self ? path.parent_path() : root() / name.stem();
     fs::create_directories(path.parent_path());
     fs::create_directories(folder);
     writeFile(path, archive);
-    const ProcessResult result = runOrvex({path.string()}, {folder, {}, {}});
-    EXPECT_EQ(result.output, printed(self ? "File cannot open. : A.wav\nB.jpg done.\n"
-                                          : "A.wav done.\nB.jpg done.\n"))
-        << path.string();
-    EXPECT_EQ(result.exitCode, self ? 1 : 0) << path.string();
-    EXPECT_EQ(readFile(path), archive) << path.string();
-    EXPECT_EQ(listTree(folder), (Files{{"A.wav", self ? archive : "a"}, {"B.jpg", "b"}}))
-        << path.string();
+    fs::path argument = path;
+    if (separatorAfter) {
+      argument += fs::path::preferred_separator;
+    }
+    const ProcessResult result = runOrvex({argument.string()}, {folder, {}, {}});
+    const std::string expected = separatorAfter ? "File Not Found.\n"
+                                 : self         ? "File cannot open. : A.wav\nB.jpg done.\n"
+                                                : "A.wav done.\nB.jpg done.\n";
+    EXPECT_EQ(result.output, printed(expected)) << argument;
+    EXPECT_EQ(result.exitCode, self || separatorAfter ? 1 : 0) << argument;
+    EXPECT_EQ(readFile(path), archive) << argument;
+    EXPECT_EQ(listTree(folder),
+              separatorAfter ? Files{} : (Files{{"A.wav", self ? archive : "a"}, {"B.jpg", "b"}}))
+        << argument;
   }
 }
 

@@ -17,7 +17,6 @@
 #include "support/scratch_directory.h"
 #include "tool/file_access.h"
 #include "tool/full_transfer.h"
-#include "tool/windows_path.h"
 
 namespace orvex {
 namespace {
@@ -239,37 +238,6 @@ TEST(TransferFully, NeverAsksForMoreThanOneCallMayMove) {
     return static_cast<long>(count);
   });
   EXPECT_EQ(counts, (std::vector<std::size_t>{kMaxTransferPerCall, kMaxTransferPerCall, 5}));
-}
-
-TEST(ExtendedLengthPath, LongPathsBecomeAbsoluteAndLiteralShortOnesStayAsGiven) {
-  const std::wstring x(260, L'x');
-  const std::wstring here = L"C:\\work\\dir";
-  const std::wstring share = L"\\\\server\\share";
-  struct PathCase {
-    std::wstring path;
-    std::wstring currentDirectory;
-    std::wstring expected;
-  };
-  const PathCase cases[] = {
-      {L"a\\..\\b.dat", here, L"a\\..\\b.dat"},
-      {L"D:/x/./y.dat", here, L"D:/x/./y.dat"},
-      {std::wstring(247, L'y'), here, std::wstring(247, L'y')},  // 259 characters in all
-      {std::wstring(248, L'y'), here, L"\\\\?\\C:\\work\\dir\\" + std::wstring(248, L'y')},
-      {x + L".\\b.\\a.dat. .", here, L"\\\\?\\C:\\work\\dir\\" + x + L"\\b\\a.dat"},  // trimmed
-      {L"./sub/../" + x + L"..//.", here, L"\\\\?\\C:\\work\\dir\\" + x + L".."},
-      {L"C:\\..\\..\\" + x + L"/a", here, L"\\\\?\\C:\\" + x + L"\\a"},
-      {L"\\" + x, here, L"\\\\?\\C:\\" + x},
-      {L"\\" + x, share + L"\\dir", L"\\\\?\\UNC\\server\\share\\" + x},
-      {x, share + L"\\dir", L"\\\\?\\UNC\\server\\share\\dir\\" + x},
-      {L"//server/share/../" + x, here, L"\\\\?\\UNC\\server\\share\\" + x},
-      {L"D:" + x, L"d:\\work", L"\\\\?\\d:\\work\\" + x},
-      {L"D:..\\" + x, here, L"\\\\?\\D:\\" + x},
-      {L"\\\\?\\C:\\" + x + L"\\.", here, L"\\\\?\\C:\\" + x + L"\\."},
-      {L"//./pipe/" + x, here, L"//./pipe/" + x},
-  };
-  for (const PathCase& c : cases) {
-    EXPECT_EQ(extendedLengthPath(c.path, c.currentDirectory), c.expected);
-  }
 }
 
 }  // namespace

@@ -14,7 +14,6 @@
 
 #include "file_access.h"
 #include "full_transfer.h"
-#include "windows_path.h"
 
 namespace orvex {
 namespace {
@@ -52,36 +51,23 @@ class HandleSource final : public ArchiveSource {
   std::int64_t position_ = 0;
 };
 
-// What `call(size, buffer)` writes: a string that the call fills, returning
-// its length, or when the buffer is too small the size it needs.
-template <typename Call>
-std::wstring filledString(Call call) {
-  std::wstring text(MAX_PATH, L'\0');
+// The path that opens `path`: as given, as Windows reads it itself, unless
+// its full path is MAX_PATH characters or more. Then it is that full path,
+// as Windows makes it, behind "\\?\" ("\\?\UNC\" for a share), which
+// lifts the limit. A device path ("\\?\...", "\\.\...") is left to Windows.
+std::wstring openablePath(const std::wstring& path) {
+  std::wstring full(MAX_PATH, L'\0');
   DWORD length = 0;
-  while ((length = call(static_cast<DWORD>(text.size()), text.data())) >= text.size()) {
-    text.resize(length);
+  // Too small a buffer is answered with the size it needs.
+  while ((length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(),
+                                    nullptr)) >= full.size()) {
+    full.resize(length);
   }
-  text.resize(length);
-  return text;
-}
-
-// The directory a relative `path` is taken from: the current directory, but
-// for a drive-relative "D:x" on another drive the one that Windows keeps for
-// that drive in the variable "=D:" (empty when there is none: the root).
-std::wstring baseDirectory(const std::wstring& path) {
-  std::wstring current = filledString(GetCurrentDirectoryW);
-  const bool driveRelative = path.size() >= 2 && path[1] == L':' &&
-                             (path.size() == 2 || (path[2] != L'\\' && path[2] != L'/'));
-  const bool onCurrentDrive =
-      current.size() >= 2 && current[1] == L':' && (current[0] | 0x20) == (path[0] | 0x20);
-  if (!driveRelative || onCurrentDrive) {
-    return current;
+  full.resize(length);
+  if (full.size() < MAX_PATH || full.starts_with(L"\\\\?\\") || full.starts_with(L"\\\\.\\")) {
+    return path;
   }
-  const std::wstring variable = L"=" + path.substr(0, 2);
-  const std::wstring kept = filledString([&variable](DWORD size, wchar_t* buffer) {
-    return GetEnvironmentVariableW(variable.c_str(), buffer, size);
-  });
-  return kept.empty() ? path.substr(0, 2) + L"\\" : kept;
+  return full.starts_with(L"\\\\") ? L"\\\\?\\UNC" + full.substr(1) : L"\\\\?\\" + full;
 }
 
 }  // namespace
@@ -108,10 +94,9 @@ bool ArchiveFile::open(const NativePath& path) {
   // Shared for writing and deleting too, so that an archive that another
   // program holds open still opens. Without FILE_FLAG_BACKUP_SEMANTICS a
   // directory does not open.
-  const HANDLE file =
-      CreateFileW(extendedLengthPath(path, baseDirectory(path)).c_str(), GENERIC_READ,
-                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file = CreateFileW(openablePath(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     return false;
   }
