@@ -138,7 +138,8 @@ void writePieces(const std::filesystem::path& path, const Pieces& pieces) {
   }
 }
 
-std::string whyNoSparseFiles(const std::filesystem::path& directory, std::uint64_t size) {
+std::string whyNoSparseFiles(const std::filesystem::path& directory,
+                             [[maybe_unused]] std::uint64_t size) {
 #ifndef _WIN32
   struct rlimit limit {};
   if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
