@@ -68,6 +68,7 @@ class OutputFile {
   // Closes the file; false when buffered bytes could not be written.
   bool close();
   // Closes the file and removes it from the directory it was created in.
+  // The name given to create() must still be there.
   void remove();
 
   struct State;

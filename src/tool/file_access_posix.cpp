@@ -209,9 +209,10 @@ CreateResult createIn(int directory, const char* leaf, const ArchiveFile::State&
 struct OutputFile::State {
   int fd = -1;
   // Where the file stands, so that it is removed from the directory it was
-  // created in, whatever became of the name's way since.
+  // created in, whatever became of the name's way since. `leaf` points into
+  // the name given to create(), which outlives the file.
   int directory = AT_FDCWD;
-  std::string leaf;
+  const char* leaf = nullptr;
 };
 
 OutputFile::OutputFile() : state_(std::make_unique<State>()) {}
@@ -258,8 +259,8 @@ bool OutputFile::close() {
 
 void OutputFile::remove() {
   close();
-  if (!state_->leaf.empty()) {
-    ::unlinkat(state_->directory, state_->leaf.c_str(), 0);
+  if (state_->leaf != nullptr) {
+    ::unlinkat(state_->directory, state_->leaf, 0);
   }
 }
 

@@ -140,16 +140,15 @@ bool isSeparator(char c) {
 // point (a symbolic link, a junction, a mount point) that leads elsewhere.
 // A name without a separator has no way to check.
 bool isWayFreeOfReparsePoints(const char* name) {
-  std::string way;
   for (const char* at = name; *at != '\0'; ++at) {
-    if (isSeparator(*at) && !way.empty() && !isSeparator(way.back())) {
+    if (isSeparator(*at) && at != name && !isSeparator(at[-1])) {
+      const std::string way(name, at);
       const DWORD attributes = GetFileAttributesA(way.c_str());
       if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
         return false;
       }
     }
-    way += *at;
   }
   return true;
 }
@@ -158,7 +157,8 @@ bool isWayFreeOfReparsePoints(const char* name) {
 
 struct OutputFile::State {
   HANDLE file = INVALID_HANDLE_VALUE;
-  std::string name;  // of the file created, for remove()
+  // The name given to create(), which outlives the file, for remove().
+  const char* name = nullptr;
 };
 
 OutputFile::OutputFile() : state_(std::make_unique<State>()) {}
@@ -226,8 +226,8 @@ bool OutputFile::close() {
 
 void OutputFile::remove() {
   close();
-  if (!state_->name.empty()) {
-    DeleteFileA(state_->name.c_str());
+  if (state_->name != nullptr) {
+    DeleteFileA(state_->name);
   }
 }
 
